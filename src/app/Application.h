@@ -1,0 +1,90 @@
+#pragma once
+
+// The application object: start-up, the command-line script mode, and the process-wide state that the
+// rest of the program reads (command line, view mode, messages, runtime files, settings).
+
+#include "app/CommandLine.h"
+#include "app/Messages.h"
+#include "app/Settings.h"
+#include "app/SingleInstance.h"
+#include "core/package/RuntimeFileSet.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace pellora {
+
+class StringTable;
+
+// The fixed text of a start without string table.
+inline constexpr std::string_view kResourceFileMissing = "resource file is not exist.";
+// The script that the command-line script mode writes into the program folder.
+inline constexpr std::string_view kCommandLineScriptName = "CVSCRIPT.QSM";
+inline constexpr std::string_view kCommandLineScriptLogFile = "KOVAINST.LOG";
+inline constexpr std::string_view kCommandLineSubnetMask = "255.255.255.0";
+
+// Message numbers of the start-up.
+inline constexpr int kMessageNoDriverRight = 3;
+inline constexpr int kMessageAnotherInstance = 4;
+inline constexpr int kMessageNoModelList = 24;
+inline constexpr int kMessageInstanceFailed = 999;
+
+// Process status of a start that ended at one of its checks.
+inline constexpr int kStartupFailedStatus = 1;
+
+class Application {
+public:
+    Application(StringTable& table, MessagePresenter& presenter);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The application object of the running start, if any.
+    static Application* Current();
+
+    // Runs the start-up with the arguments after the program name; returns the process status.
+    int Run(std::span<const std::string> arguments);
+
+    const CommandLineInfo& commandLine() const { return m_commandLine; }
+    bool IsViewMode() const { return m_commandLine.viewMode; }
+    // The main frame turns view mode on for the length of one operation.
+    void SetViewMode(bool on) { m_commandLine.viewMode = on; }
+    std::uint16_t language() const { return m_commandLine.language; }
+    const std::string& name() const { return m_reporter.caption(); }
+
+    int ShowMessage(int number) { return m_reporter.ShowMessage(number); }
+    int ShowFileMessage(int number, std::string_view path) { return m_reporter.ShowFileMessage(number, path); }
+
+    StringTable& stringTable() { return m_table; }
+    const RuntimeFileSet& runtimeFiles() const { return m_runtimeFiles; }
+    std::int32_t backImage() const { return m_backImage; }
+    void SetBackImage(std::int32_t value) { m_backImage = value; }
+
+    // Writes the command-line script for one printer; true when the script was written.
+    static bool WriteCommandLineScript(const CommandLineInfo& commandLine);
+    // Where the command-line script goes: the output file, else CVSCRIPT.QSM in the program folder.
+    static std::filesystem::path CommandLineScriptPath(const CommandLineInfo& commandLine);
+
+private:
+    // Takes the single-instance lock; 0 when this start may go on, else the process status.
+    int settleSingleInstance();
+    int runInteractive();
+    void exitInstance();
+
+    StringTable& m_table;
+    MessagePresenter& m_presenter;
+    CommandLineInfo m_commandLine;
+    MessageReporter m_reporter;
+    std::unique_ptr<SingleInstance> m_instance;
+    RuntimeFileSet m_runtimeFiles;
+    Settings m_settings;
+    std::int32_t m_backImage = 0;
+};
+
+// The program's entry: the application over the process-wide string table, messages on standard error.
+int RunApplication(int argc, char** argv);
+
+} // namespace pellora

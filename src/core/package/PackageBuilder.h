@@ -1,0 +1,61 @@
+#pragma once
+
+// Checks a project before a build and builds it into one self-extracting package file.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pellora {
+
+class CScriptFile;
+
+// Where a project stopped the pre-build check: a message number and the printer at fault.
+struct ValidationResult {
+    int errorCode = 0;     // 0 when every printer passed, else the message number to show
+    int printerIndex = -1; // position of the offending printer, -1 when none
+    bool ok() const { return errorCode == 0; }
+};
+
+// Progress of a build; the callback returns false to cancel.
+struct BuildProgress {
+    std::uint64_t filesDone = 0;
+    std::uint64_t filesTotal = 0;
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+};
+using BuildProgressCallback = std::function<bool(const BuildProgress&)>;
+
+// Runs the checks in order for each printer; the driver check plugin is loaded from programFolder.
+ValidationResult ValidateForBuild(const CScriptFile& script, const std::filesystem::path& programFolder);
+
+class PackageBuilder {
+public:
+    // runtimeFiles: bare names of the runtime file set, found in programFolder; stub: the bytes that
+    // head the package (the program's own Windows stub, or another one in tests).
+    PackageBuilder(std::filesystem::path programFolder, std::vector<std::string> runtimeFiles,
+                   std::span<const std::uint8_t> stub);
+
+    void SetProgressCallback(BuildProgressCallback callback);
+
+    // Builds the package at output from a copy of the script; the script object itself is unchanged.
+    // The staging folder is always removed; on failure an existing file at output is left untouched.
+    bool BuildPackage(const CScriptFile& script, const std::filesystem::path& output);
+
+    // What went wrong in the last build, for logs and the command-line tool.
+    const std::string& lastError() const { return m_lastError; }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    std::filesystem::path m_programFolder;
+    std::vector<std::string> m_runtimeFiles;
+    std::span<const std::uint8_t> m_stub;
+    BuildProgressCallback m_progress;
+    std::string m_lastError;
+    bool m_cancelled = false;
+};
+
+} // namespace pellora

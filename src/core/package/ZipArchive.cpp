@@ -1,0 +1,668 @@
+#include "core/package/ZipArchive.h"
+
+#include "core/platform/Profile.h"
+
+#include <zip.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <system_error>
+#include <utility>
+
+namespace pellora {
+
+namespace fs = std::filesystem;
+using platform::FoldCase;
+
+namespace {
+
+std::string errnoText(int error)
+{
+    return std::strerror(error);
+}
+
+// A POSIX file descriptor that is closed when this goes.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Closes now and reports whether the close succeeded.
+    bool close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+    void reset() { close(); }
+
+private:
+    int m_fd = -1;
+};
+
+struct ZipDiscard {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+using ZipHandle = std::unique_ptr<zip_t, ZipDiscard>;
+
+struct ZipFileClose {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+using ZipFileHandle = std::unique_ptr<zip_file_t, ZipFileClose>;
+
+std::string libraryErrorText(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+// ---- creation -------------------------------------------------------------------------------------
+
+// One file to store: where it is read from and the name it gets in the archive.
+struct SourceFile {
+    fs::path path;
+    std::string name;
+    std::uint64_t size = 0;
+    mode_t mode = 0;
+};
+
+// Progress of one create run, shared by the file sources.
+class CreateProgress {
+public:
+    CreateProgress(const ZipProgressCallback& callback, std::uint64_t files, std::uint64_t bytes)
+        : m_callback(callback)
+    {
+        m_state.filesTotal = files;
+        m_state.bytesTotal = bytes;
+    }
+
+    // false when the callback asked to stop.
+    bool addBytes(std::uint64_t bytes)
+    {
+        m_state.bytesDone += bytes;
+        if (m_state.bytesDone - m_reportedBytes < kReportStep)
+            return true;
+        return report();
+    }
+    bool fileDone()
+    {
+        ++m_state.filesDone;
+        return report();
+    }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    static constexpr std::uint64_t kReportStep = 4u * 1024 * 1024;
+
+    bool report()
+    {
+        m_reportedBytes = m_state.bytesDone;
+        if (m_callback && !m_cancelled && !m_callback(m_state))
+            m_cancelled = true;
+        return !m_cancelled;
+    }
+
+    const ZipProgressCallback& m_callback;
+    ZipProgress m_state;
+    std::uint64_t m_reportedBytes = 0;
+    bool m_cancelled = false;
+};
+
+// A file read for the library only while its entry is written, so that no more than one file is open at a
+// time and every byte read is counted for the progress report.
+class FileSource {
+public:
+    FileSource(const SourceFile& file, CreateProgress& progress) : m_file(file), m_progress(progress)
+    {
+        zip_error_init(&m_error);
+    }
+    ~FileSource() { zip_error_fini(&m_error); }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        auto* self = static_cast<FileSource*>(state);
+        if (command == ZIP_SOURCE_FREE) {
+            std::unique_ptr<FileSource> owned(self);
+            return 0;
+        }
+        return self->handle(data, length, command);
+    }
+
+private:
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+
+    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            m_fd = UniqueFd(::open(m_file.path.c_str(), O_RDONLY | O_CLOEXEC));
+            if (!m_fd.valid())
+                return failWith(ZIP_ER_OPEN, errno);
+            m_buffer.resize(kBufferSize);
+            m_bufferStart = m_bufferEnd = 0;
+            m_position = 0;
+            return 0;
+        case ZIP_SOURCE_READ:
+            return read(static_cast<char*>(data), length);
+        case ZIP_SOURCE_CLOSE:
+            m_fd.reset();
+            m_buffer = {};
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+            if (!stat)
+                return -1;
+            struct stat info {};
+            if (::stat(m_file.path.c_str(), &info) != 0)
+                return failWith(ZIP_ER_READ, errno);
+            zip_stat_init(stat);
+            stat->size = static_cast<zip_uint64_t>(info.st_size);
+            stat->mtime = info.st_mtime;
+            stat->comp_method = ZIP_CM_STORE; // the data handed out is not compressed
+            stat->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return ZIP_SOURCE_SUPPORTS_READABLE | ZIP_SOURCE_MAKE_COMMAND_BITMASK(ZIP_SOURCE_SUPPORTS);
+        default:
+            return failWith(ZIP_ER_OPNOTSUPP, 0);
+        }
+    }
+
+    zip_int64_t read(char* data, zip_uint64_t length)
+    {
+        if (m_bufferStart == m_bufferEnd && length > 0) {
+            ssize_t got;
+            do {
+                got = ::read(m_fd.get(), m_buffer.data(), m_buffer.size());
+            } while (got < 0 && errno == EINTR);
+            if (got < 0)
+                return failWith(ZIP_ER_READ, errno);
+            m_bufferStart = 0;
+            m_bufferEnd = static_cast<std::size_t>(got);
+            if (got == 0) {
+                if (!m_reachedEnd) {
+                    m_reachedEnd = true;
+                    if (!m_progress.fileDone())
+                        return failWith(ZIP_ER_CANCELLED, 0);
+                }
+                return 0;
+            }
+        }
+        const std::size_t count = static_cast<std::size_t>(
+            std::min<zip_uint64_t>(length, m_bufferEnd - m_bufferStart));
+        std::memcpy(data, m_buffer.data() + m_bufferStart, count);
+        m_bufferStart += count;
+        m_position += count;
+        // A source read twice (the library may start an entry over) is counted once.
+        if (m_position > m_counted) {
+            const std::uint64_t added = m_position - m_counted;
+            m_counted = m_position;
+            if (!m_progress.addBytes(added))
+                return failWith(ZIP_ER_CANCELLED, 0);
+        }
+        return static_cast<zip_int64_t>(count);
+    }
+
+    zip_int64_t failWith(int zipError, int systemError)
+    {
+        zip_error_set(&m_error, zipError, systemError);
+        return -1;
+    }
+
+    SourceFile m_file;
+    CreateProgress& m_progress;
+    zip_error_t m_error;
+    UniqueFd m_fd;
+    std::vector<char> m_buffer;
+    std::size_t m_bufferStart = 0;
+    std::size_t m_bufferEnd = 0;
+    std::uint64_t m_position = 0;
+    std::uint64_t m_counted = 0;
+    bool m_reachedEnd = false;
+};
+
+// Collects every file below folder (following links to folders, but never into a folder that is being
+// walked already) under names that begin with prefix.
+bool collectFolder(const fs::path& folder, const std::string& prefix, std::vector<SourceFile>& files,
+                   std::vector<std::pair<dev_t, ino_t>>& active, std::string& error)
+{
+    struct stat folderInfo {};
+    if (::stat(folder.c_str(), &folderInfo) != 0) {
+        error = "cannot read folder " + folder.string() + ": " + errnoText(errno);
+        return false;
+    }
+    const std::pair<dev_t, ino_t> id{folderInfo.st_dev, folderInfo.st_ino};
+    if (std::find(active.begin(), active.end(), id) != active.end()) {
+        error = "folder " + folder.string() + " contains itself through a link";
+        return false;
+    }
+
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    if (ec) {
+        error = "cannot read folder " + folder.string() + ": " + ec.message();
+        return false;
+    }
+    std::sort(names.begin(), names.end());
+
+    active.push_back(id);
+    for (const std::string& name : names) {
+        const fs::path path = folder / name;
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            error = "cannot add " + path.string() + ": " + errnoText(errno);
+            return false;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            if (!collectFolder(path, prefix + name + "/", files, active, error))
+                return false;
+        } else if (S_ISREG(info.st_mode)) {
+            files.push_back({path, prefix + name, static_cast<std::uint64_t>(info.st_size), info.st_mode});
+        } else {
+            error = "cannot add " + path.string() + ": not a regular file";
+            return false;
+        }
+    }
+    active.pop_back();
+    return true;
+}
+
+// An archive without entries: only the end-of-central-directory record.
+bool writeEmptyArchive(const fs::path& name, std::string& error)
+{
+    static constexpr std::array<char, 22> kEmpty{'P', 'K', 5, 6};
+    const fs::path temporary = name.string() + ".partial";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) {
+        error = "cannot create " + temporary.string() + ": " + errnoText(errno);
+        return false;
+    }
+    const bool written = std::fwrite(kEmpty.data(), 1, kEmpty.size(), file) == kEmpty.size();
+    const bool closed = std::fclose(file) == 0;
+    std::error_code ec;
+    if (written && closed)
+        fs::rename(temporary, name, ec);
+    if (!written || !closed || ec) {
+        fs::remove(temporary, ec);
+        error = "cannot write " + name.string();
+        return false;
+    }
+    return true;
+}
+
+// ---- extraction -----------------------------------------------------------------------------------
+
+// One entry to extract, checked.
+struct PlannedEntry {
+    zip_uint64_t index = 0;
+    std::vector<std::string> parts;
+    bool folder = false;
+    mode_t mode = 0644;
+    bool hasTime = false;
+    time_t mtime = 0;
+};
+
+// Opens (creating when missing) the folder part below parent; never through a link.
+UniqueFd openSubfolder(int parent, const std::string& part, std::string& error)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    UniqueFd fd(::openat(parent, part.c_str(), flags));
+    if (!fd.valid() && errno == ENOENT) {
+        if (::mkdirat(parent, part.c_str(), 0755) != 0 && errno != EEXIST) {
+            error = "cannot create folder " + part + ": " + errnoText(errno);
+            return {};
+        }
+        fd = UniqueFd(::openat(parent, part.c_str(), flags));
+    }
+    if (!fd.valid()) {
+        const int failure = errno;
+        struct stat info {};
+        const bool link = ::fstatat(parent, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+        error = "cannot enter folder " + part + ": " + (link ? std::string("it is a link") : errnoText(failure));
+    }
+    return fd;
+}
+
+std::string temporaryName()
+{
+    static std::mt19937 generator{std::random_device{}()};
+    char name[32];
+    std::snprintf(name, sizeof name, ".pellora-%08X", static_cast<unsigned>(generator()));
+    return name;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+void CZipArchive::AddFile(const fs::path& file)
+{
+    if (m_foldedFiles.insert(FoldCase(file.string())).second)
+        m_files.push_back(file);
+}
+
+void CZipArchive::AddFiles(const std::vector<fs::path>& files)
+{
+    for (const fs::path& file : files)
+        AddFile(file);
+}
+
+void CZipArchive::ClearFiles()
+{
+    m_files.clear();
+    m_foldedFiles.clear();
+}
+
+bool CZipArchive::fail(std::string text)
+{
+    m_lastError = std::move(text);
+    return false;
+}
+
+bool CZipArchive::IsCompressedFileName(std::string_view name)
+{
+    static constexpr std::array<std::string_view, 27> kExtensions{
+        ".zip", ".cab", ".gz", ".tgz", ".bz2", ".xz", ".lzma", ".zst", ".7z", ".rar", ".jar", ".apk",
+        ".docx", ".xlsx", ".pptx", ".jpg", ".jpeg", ".png", ".gif", ".webp", ".mp3", ".mp4", ".m4a",
+        ".ogg", ".avi", ".mkv", ".pdf"};
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    const std::string extension = FoldCase(name.substr(dot));
+    return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
+}
+
+bool CZipArchive::SplitEntryName(std::string_view name, std::vector<std::string>& parts, std::string& reason)
+{
+    parts.clear();
+    if (name.empty()) {
+        reason = "empty entry name";
+        return false;
+    }
+    if (name.front() == '/' || name.front() == '\\') {
+        reason = "absolute entry name";
+        return false;
+    }
+    if (name.find(':') != std::string_view::npos) {
+        reason = "entry name with a drive or stream mark";
+        return false;
+    }
+    while (!name.empty()) {
+        const auto separator = name.find_first_of("/\\");
+        const std::string_view part = name.substr(0, separator);
+        name = separator == std::string_view::npos ? std::string_view{} : name.substr(separator + 1);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            reason = "entry name climbs out of the folder";
+            return false;
+        }
+        parts.emplace_back(part);
+    }
+    return true;
+}
+
+bool CZipArchive::Create()
+{
+    m_lastError.clear();
+    if (m_archiveName.empty())
+        return fail("no archive name");
+    if (m_files.empty())
+        return fail("no files to archive");
+
+    // Files first, at the root under their bare names; then every folder under its own name.
+    std::vector<SourceFile> files;
+    std::vector<fs::path> folders;
+    for (const fs::path& path : m_files) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return fail("cannot add " + path.string() + ": " + errnoText(errno));
+        if (S_ISDIR(info.st_mode)) {
+            folders.push_back(path);
+        } else if (S_ISREG(info.st_mode)) {
+            files.push_back({path, path.filename().string(), static_cast<std::uint64_t>(info.st_size),
+                             info.st_mode});
+        } else {
+            return fail("cannot add " + path.string() + ": not a regular file");
+        }
+    }
+    for (const fs::path& path : folders) {
+        fs::path folder = fs::absolute(path).lexically_normal();
+        if (folder.filename().empty())
+            folder = folder.parent_path(); // a trailing separator
+        const std::string own = folder.filename().string();
+        if (own.empty() || own == "." || own == "..")
+            return fail("cannot archive folder " + path.string() + " under a name of its own");
+        std::vector<std::pair<dev_t, ino_t>> active;
+        std::string error;
+        if (!collectFolder(folder, own + "/", files, active, error))
+            return fail(std::move(error));
+    }
+
+    if (files.empty())
+        return writeEmptyArchive(m_archiveName, m_lastError);
+
+    int openError = 0;
+    ZipHandle archive(zip_open(m_archiveName.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &openError));
+    if (!archive)
+        return fail("cannot create " + m_archiveName.string() + ": " + libraryErrorText(openError));
+
+    std::uint64_t totalBytes = 0;
+    for (const SourceFile& file : files)
+        totalBytes += file.size;
+    CreateProgress progress(m_progress, files.size(), totalBytes);
+
+    for (const SourceFile& file : files) {
+        auto state = std::make_unique<FileSource>(file, progress);
+        zip_source_t* source = zip_source_function(archive.get(), &FileSource::callback, state.get());
+        if (!source)
+            return fail("cannot add " + file.path.string() + ": " + zip_strerror(archive.get()));
+        state.release(); // the source owns it now
+        const zip_int64_t index = zip_file_add(archive.get(), file.name.c_str(), source, ZIP_FL_ENC_GUESS);
+        if (index < 0) {
+            const std::string reason = zip_strerror(archive.get());
+            zip_source_free(source);
+            return fail("cannot add " + file.name + ": " + reason);
+        }
+        const auto entry = static_cast<zip_uint64_t>(index);
+        const bool stored = IsCompressedFileName(file.name);
+        const zip_uint32_t level = stored ? 0 : static_cast<zip_uint32_t>(std::clamp(m_compressionLevel, 0, 9));
+        if (zip_set_file_compression(archive.get(), entry, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, level) != 0 ||
+            zip_file_set_external_attributes(archive.get(), entry, 0, ZIP_OPSYS_UNIX,
+                                             static_cast<zip_uint32_t>(S_IFREG | (file.mode & 07777)) << 16) != 0)
+            return fail("cannot add " + file.name + ": " + zip_strerror(archive.get()));
+    }
+
+    if (zip_close(archive.get()) != 0) {
+        if (progress.cancelled())
+            return fail("cancelled");
+        return fail("cannot write " + m_archiveName.string() + ": " + zip_strerror(archive.get()));
+    }
+    archive.release(); // closed
+    return true;
+}
+
+bool CZipArchive::Extract()
+{
+    m_lastError.clear();
+    if (m_archiveName.empty())
+        return fail("no archive name");
+    if (m_extractionFolder.empty())
+        return fail("no extraction folder");
+
+    int openError = 0;
+    ZipHandle archive(zip_open(m_archiveName.c_str(), ZIP_RDONLY, &openError));
+    if (!archive)
+        return fail("cannot open " + m_archiveName.string() + ": " + libraryErrorText(openError));
+
+    // Check every entry before anything is written.
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (count < 0)
+        return fail("cannot read the archive's directory");
+    if (static_cast<std::uint64_t>(count) > m_entryLimit)
+        return fail("the archive holds too many entries");
+    std::vector<PlannedEntry> plan;
+    plan.reserve(static_cast<std::size_t>(count));
+    std::uint64_t declaredTotal = 0;
+    for (zip_uint64_t index = 0; index < static_cast<zip_uint64_t>(count); ++index) {
+        zip_stat_t stat;
+        const char* rawName = zip_get_name(archive.get(), index, ZIP_FL_ENC_GUESS);
+        if (!rawName || zip_stat_index(archive.get(), index, 0, &stat) != 0)
+            return fail("cannot read entry " + std::to_string(index) + ": " + zip_strerror(archive.get()));
+        const std::string_view name(rawName);
+        PlannedEntry entry;
+        entry.index = index;
+        std::string reason;
+        if (!SplitEntryName(name, entry.parts, reason))
+            return fail("refused entry \"" + std::string(name) + "\": " + reason);
+        if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
+            return fail("refused entry \"" + std::string(name) + "\": encrypted");
+        if ((stat.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(stat.comp_method, 0))
+            return fail("refused entry \"" + std::string(name) + "\": unsupported compression");
+
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        if (zip_file_get_external_attributes(archive.get(), index, 0, &system, &attributes) != 0)
+            return fail("cannot read entry " + std::to_string(index) + ": " + zip_strerror(archive.get()));
+        const mode_t unixMode = system == ZIP_OPSYS_UNIX ? static_cast<mode_t>(attributes >> 16) : 0;
+        if ((unixMode & S_IFMT) == S_IFLNK)
+            return fail("refused entry \"" + std::string(name) + "\": symbolic link");
+
+        entry.folder = name.back() == '/' || name.back() == '\\' || (unixMode & S_IFMT) == S_IFDIR;
+        if (!entry.folder && entry.parts.empty())
+            return fail("refused entry \"" + std::string(name) + "\": no file name");
+        if ((unixMode & 0777) != 0)
+            entry.mode = (unixMode & 0777) | 0600;
+        if (stat.valid & ZIP_STAT_MTIME) {
+            entry.hasTime = true;
+            entry.mtime = stat.mtime;
+        }
+        if (!entry.folder && (stat.valid & ZIP_STAT_SIZE)) {
+            if (stat.size > m_sizeLimit - declaredTotal) // declaredTotal never exceeds the limit
+                return fail("the archive is larger than the limit of " + std::to_string(m_sizeLimit) + " bytes");
+            declaredTotal += stat.size;
+        }
+        plan.push_back(std::move(entry));
+    }
+
+    std::error_code ec;
+    fs::create_directories(m_extractionFolder, ec);
+    const UniqueFd root(::open(m_extractionFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.valid())
+        return fail("cannot open folder " + m_extractionFolder.string() + ": " + errnoText(errno));
+
+    std::vector<char> buffer(64 * 1024);
+    std::uint64_t writtenTotal = 0;
+    for (const PlannedEntry& entry : plan) {
+        const std::size_t folderParts = entry.folder ? entry.parts.size() : entry.parts.size() - 1;
+        UniqueFd folder;
+        for (std::size_t i = 0; i < folderParts; ++i) {
+            std::string error;
+            folder = openSubfolder(folder.valid() ? folder.get() : root.get(), entry.parts[i], error);
+            if (!folder.valid())
+                return fail(std::move(error));
+        }
+        if (entry.folder)
+            continue;
+        const int parent = folder.valid() ? folder.get() : root.get();
+        const std::string& fileName = entry.parts.back();
+
+        ZipFileHandle data(zip_fopen_index(archive.get(), entry.index, 0));
+        if (!data)
+            return fail("cannot read " + fileName + ": " + zip_strerror(archive.get()));
+
+        // Written beside under a temporary name and renamed at the end: a link standing at the name is
+        // replaced, never followed, and no half-written file is left.
+        std::string temporary;
+        UniqueFd out;
+        for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+            temporary = temporaryName();
+            out = UniqueFd(::openat(parent, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                    entry.mode));
+            if (!out.valid() && errno != EEXIST)
+                break;
+        }
+        if (!out.valid())
+            return fail("cannot create " + fileName + ": " + errnoText(errno));
+
+        std::string error;
+        for (;;) {
+            const zip_int64_t got = zip_fread(data.get(), buffer.data(), buffer.size());
+            if (got < 0) {
+                error = "cannot read " + fileName + ": " + zip_file_strerror(data.get());
+                break;
+            }
+            if (got == 0)
+                break;
+            writtenTotal += static_cast<std::uint64_t>(got);
+            if (writtenTotal > m_sizeLimit) {
+                error = "the archive is larger than the limit of " + std::to_string(m_sizeLimit) + " bytes";
+                break;
+            }
+            if (!writeAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
+                error = "cannot write " + fileName + ": " + errnoText(errno);
+                break;
+            }
+        }
+        if (error.empty() && entry.hasTime) {
+            const timespec times[2] = {{entry.mtime, 0}, {entry.mtime, 0}};
+            ::futimens(out.get(), times);
+        }
+        if (!out.close() && error.empty())
+            error = "cannot write " + fileName + ": " + errnoText(errno);
+        if (error.empty() && ::renameat(parent, temporary.c_str(), parent, fileName.c_str()) != 0)
+            error = "cannot write " + fileName + ": " + errnoText(errno);
+        if (!error.empty()) {
+            ::unlinkat(parent, temporary.c_str(), 0);
+            return fail(std::move(error));
+        }
+    }
+    return true;
+}
+
+} // namespace pellora

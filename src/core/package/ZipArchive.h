@@ -1,0 +1,83 @@
+#pragma once
+
+// Zip archives of the package and the string tables: creation from files and folders, safe extraction.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace pellora {
+
+// Where a create run stands; handed to the progress callback.
+struct ZipProgress {
+    std::uint64_t filesDone = 0;
+    std::uint64_t filesTotal = 0;
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+};
+
+// Returns false to cancel the run.
+using ZipProgressCallback = std::function<bool(const ZipProgress&)>;
+
+class CZipArchive {
+public:
+    static constexpr std::uint64_t kDefaultSizeLimit = std::uint64_t{4} << 30;
+
+    void SetArchiveName(const std::filesystem::path& name) { m_archiveName = name; }
+    const std::filesystem::path& GetArchiveName() const { return m_archiveName; }
+    void SetExtractionFolder(const std::filesystem::path& folder) { m_extractionFolder = folder; }
+    const std::filesystem::path& GetExtractionFolder() const { return m_extractionFolder; }
+
+    // Appends each path unless the list already holds it, compared without regard to case.
+    void AddFiles(const std::vector<std::filesystem::path>& files);
+    void AddFile(const std::filesystem::path& file);
+    const std::vector<std::filesystem::path>& GetFiles() const { return m_files; }
+    void ClearFiles();
+
+    // Extraction stops with a failure once the archive's content exceeds this many bytes.
+    void SetSizeLimit(std::uint64_t bytes) { m_sizeLimit = bytes; }
+    // Extraction refuses archives with more entries than this.
+    void SetEntryLimit(std::uint64_t entries) { m_entryLimit = entries; }
+    // Deflate level 1 to 9; 0 is the library's default.
+    void SetCompressionLevel(int level) { m_compressionLevel = level; }
+    // Called while Create reads the files.
+    void SetProgressCallback(ZipProgressCallback callback) { m_progress = std::move(callback); }
+
+    // Writes the archive from the file list: files at the root under their bare names, each folder under
+    // its own name with every file below it. The archive appears only when it is complete.
+    bool Create();
+    // Extracts every entry into the extraction folder, recreating folders and replacing files. Every entry
+    // name is checked before anything is written; an archive that names a place outside the folder, holds
+    // a link, is encrypted or is larger than the limits is refused as a whole. A failure that only shows
+    // while the data is read (damaged data, real size beyond the limit, disk full) keeps the files
+    // completed before it; no file is ever left half-written.
+    bool Extract();
+
+    // Text of the last failure; empty after a success.
+    const std::string& GetLastError() const { return m_lastError; }
+
+    // Whether the file name's extension marks content that is already compressed.
+    static bool IsCompressedFileName(std::string_view name);
+    // Splits an entry name at "/" and "\" into the folder and file names to create, dropping empty and "."
+    // parts; false (with the reason) for names that are empty, absolute, hold ":" or climb with "..".
+    static bool SplitEntryName(std::string_view name, std::vector<std::string>& parts, std::string& reason);
+
+private:
+    bool fail(std::string text);
+
+    std::filesystem::path m_archiveName;
+    std::filesystem::path m_extractionFolder;
+    std::vector<std::filesystem::path> m_files;
+    std::unordered_set<std::string> m_foldedFiles; // m_files without regard to case
+    std::uint64_t m_sizeLimit = kDefaultSizeLimit;
+    std::uint64_t m_entryLimit = UINT64_MAX;
+    int m_compressionLevel = 0;
+    ZipProgressCallback m_progress;
+    std::string m_lastError;
+};
+
+} // namespace pellora

@@ -1,0 +1,108 @@
+#pragma once
+
+// Private-profile (INI) files: the platform's reading and writing rules over a per-file cache.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace pellora::platform {
+
+// One INI text held in memory. Section and key names compare without regard to case; the first of
+// duplicate sections or keys is the one read and written; values are read trimmed, with one pair of
+// matching enclosing quotes (" or ') removed.
+class ProfileDocument {
+public:
+    // Replaces the content by the parsed text (CRLF or LF line ends).
+    void parse(std::string_view text);
+    // The whole text with CRLF line ends.
+    std::string serialize() const;
+
+    std::optional<std::string> get(std::string_view section, std::string_view key) const;
+    // Replaces the value in place or appends the key (and the section); false when a name or the value
+    // holds CR or LF, or a name is empty or unusable, and then nothing changes.
+    bool set(std::string_view section, std::string_view key, std::string_view value);
+    bool removeKey(std::string_view section, std::string_view key);
+    bool removeSection(std::string_view section);
+
+    std::vector<std::string> sectionNames() const;
+    bool hasSection(std::string_view section) const;
+    // The key=value lines of a section as the reader sees them (key and value already parsed).
+    std::vector<std::pair<std::string, std::string>> sectionEntries(std::string_view section) const;
+
+    // What a reader of the file gets for the line "key=value".
+    static std::string parsedValue(std::string_view rawValue);
+
+    bool operator==(const ProfileDocument& other) const;
+
+private:
+    struct Line {
+        std::string key;   // empty for a line that is not key=value
+        std::string raw;   // the line as it stands in the file
+        std::string value; // the value as a reader gets it
+    };
+    struct Section {
+        std::string name;
+        std::string header; // the section line as it stands in the file
+        std::vector<Line> lines;
+        std::unordered_map<std::string, std::size_t> firstKey; // folded key -> index in lines
+    };
+
+    Section* findSection(std::string_view name);
+    const Section* findSection(std::string_view name) const;
+    Section& appendSection(std::string_view name);
+    static void indexLine(Section& section, std::size_t index);
+
+    std::vector<std::string> m_preamble; // lines before the first section
+    std::vector<Section> m_sections;
+    std::unordered_map<std::string, std::size_t> m_firstSection; // folded name -> index
+};
+
+// The private-profile functions. Each file is read once into a cache; writes change the cache and
+// flush() writes the file once, then reads it back and checks that a reader gets what was written.
+class Profile {
+public:
+    static Profile& instance();
+
+    std::optional<std::string> get(const std::filesystem::path& file, std::string_view section,
+                                   std::string_view key);
+    // The value, or defaultValue when the key is missing, cut to at most bufferSize - 1 bytes
+    // without splitting a UTF-8 sequence.
+    std::string getString(const std::filesystem::path& file, std::string_view section,
+                          std::string_view key, std::string_view defaultValue = {},
+                          std::size_t bufferSize = 1024);
+    bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
+               std::string_view value);
+    bool removeKey(const std::filesystem::path& file, std::string_view section, std::string_view key);
+    std::vector<std::string> sectionNames(const std::filesystem::path& file);
+    std::vector<std::pair<std::string, std::string>> sectionEntries(const std::filesystem::path& file,
+                                                                    std::string_view section);
+
+    // Writes a changed file (write beside, then rename) and verifies it by reading it back.
+    bool flush(const std::filesystem::path& file);
+    bool flushAll();
+    // Drops the cached copy without writing it.
+    void forget(const std::filesystem::path& file);
+
+private:
+    struct Entry;
+    Entry& entry(const std::filesystem::path& file);
+
+    std::mutex m_mutex;
+    std::map<std::filesystem::path, std::unique_ptr<Entry>> m_files;
+};
+
+// Text helpers shared by the readers of outside data.
+std::string FoldCase(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+std::string_view TrimBlanks(std::string_view text);
+// At most maxBytes bytes of text, never ending inside a UTF-8 sequence.
+std::string_view CutUtf8(std::string_view text, std::size_t maxBytes);
+
+} // namespace pellora::platform

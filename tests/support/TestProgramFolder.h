@@ -1,0 +1,37 @@
+#pragma once
+
+// A temporary program folder for tests: holds a supported-model list and is what GetModuleFolder() returns.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace pellora::test {
+
+class TestProgramFolder {
+public:
+    // Three groups with a few models each; the group index of "RX-C3400" is 1, of "VDL-N4000+" 2.
+    static const std::string_view kDefaultModelList;
+
+    // Creates a fresh folder under the test's temporary folder, writes modelList as "Modelname.dat"
+    // and points GetModuleFolder() at the folder.
+    explicit TestProgramFolder(std::string_view modelList = kDefaultModelList);
+    // Points GetModuleFolder() back where it was and deletes the folder.
+    ~TestProgramFolder();
+    TestProgramFolder(const TestProgramFolder&) = delete;
+    TestProgramFolder& operator=(const TestProgramFolder&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path file(std::string_view name) const { return m_path / name; }
+
+    // Writes bytes as the file name in the folder (subfolders are created); returns its path.
+    std::filesystem::path writeFile(std::string_view name, std::string_view bytes) const;
+    void writeModelList(std::string_view text) const;
+    void removeModelList() const;
+
+private:
+    std::filesystem::path m_path;
+    std::filesystem::path m_previous;
+};
+
+} // namespace pellora::test
