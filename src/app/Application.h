@@ -1,7 +1,6 @@
 #pragma once
 
-// The application object: start-up, the command-line script mode, and the process-wide state that the
-// rest of the program reads (command line, view mode, messages, runtime files, settings).
+// The application object: start-up, the command-line script mode and the process-wide state of a run.
 
 #include "app/CommandLine.h"
 #include "app/Messages.h"

@@ -48,9 +48,23 @@ bool equalsNoCase(std::string_view a, std::string_view b)
 
 } // namespace
 
+namespace {
+
+bool namesExistingFile(std::string_view argument)
+{
+    if (argument.front() != '/')
+        return false;
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(argument), error);
+}
+
+} // namespace
+
 void CommandLineInfo::ParseParam(std::string_view argument)
 {
-    const bool isSwitch = !argument.empty() && (argument.front() == '/' || argument.front() == '-');
+    // An absolute path names a file here, not a switch: "/home/u/a.qst" is opened, "/Afoo" is a switch.
+    const bool isSwitch = !argument.empty() && (argument.front() == '/' || argument.front() == '-') &&
+                          !namesExistingFile(argument);
     if (!isSwitch) {
         if (argument.empty())
             return; // names no file

@@ -1,7 +1,6 @@
 #pragma once
 
-// The per-user settings of the program: section [Settings] of VARDO/Pellora.ini in the user's
-// configuration folder.
+// The per-user settings: section [Settings] of VARDO/Pellora.ini in the user's configuration folder.
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,6 @@
 #pragma once
 
-// One interactive instance per user: a lock file named after the program and the user, held for the
-// life of the process.
+// One interactive instance per user: a lock file named after the program and the user, held for life.
 
 #include <filesystem>
 #include <string>

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,8 +75,12 @@ TEST(CommandLineTest, FileArgumentsBecomeFullNormalPathsInOrder)
                                                        "/abs/four.qsm"}));
     EXPECT_EQ(info.shellCommand, ShellCommand::Open);
 
-    // An absolute path starts like a switch: it has to come with "/F".
-    EXPECT_TRUE(parse({"/home/admin/a.qsm"}).fileList.empty());
+    // An absolute path that names an existing file is a file, not a switch; anything else stays a switch.
+    const fs::path existing = fs::temp_directory_path() / "pellora-commandline-test.qsm";
+    { std::ofstream(existing) << "[SOFTWARE]\n"; }
+    EXPECT_EQ(parse({existing.string()}).fileList, std::vector<std::string>{existing.string()});
+    fs::remove(existing);
+    EXPECT_TRUE(parse({"/home/no/such/a.qsm"}).fileList.empty());
 
     // "/F" opens even after "/dde"; an empty name is no file.
     EXPECT_EQ(parse({"/dde", "/Fa.qsm"}).shellCommand, ShellCommand::Open);

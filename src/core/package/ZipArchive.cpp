@@ -511,7 +511,7 @@ bool CZipArchive::Create()
         }
         const auto entry = static_cast<zip_uint64_t>(index);
         const bool stored = IsCompressedFileName(file.name);
-        const zip_uint32_t level = stored ? 0 : static_cast<zip_uint32_t>(std::clamp(m_compressionLevel, 0, 9));
+        const zip_uint32_t level = stored ? 0 : static_cast<zip_uint32_t>(m_compressionLevel);
         if (zip_set_file_compression(archive.get(), entry, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, level) != 0 ||
             zip_file_set_external_attributes(archive.get(), entry, 0, ZIP_OPSYS_UNIX,
                                              static_cast<zip_uint32_t>(S_IFREG | (file.mode & 07777)) << 16) != 0)

@@ -16,8 +16,9 @@ namespace {
 
 // A value read as a DWORD never needs more than this buffer.
 constexpr std::size_t kDwordBufferSize = 260;
-// The queue name arrives through a buffer of this size (at most 9 characters).
-constexpr std::size_t kQueueNameBufferSize = 10;
+// The queue name is read through a buffer as large as its area, so a name that fits the area
+// comes back whole.
+constexpr std::size_t kQueueNameBufferSize = PortBlock::kQueueNameSize;
 
 template <std::size_t N>
 std::string textOfArea(const char (&area)[N])
@@ -29,40 +30,87 @@ template <std::size_t N>
 void storeInArea(char (&area)[N], std::string_view text)
 {
     std::memset(area, 0, N);
-    std::memcpy(area, text.data(), text.size() < N ? text.size() : N - 1);
+    if (!text.empty())
+        std::memcpy(area, text.data(), text.size() < N ? text.size() : N - 1);
 }
+
+// When the writer puts a key into the section.
+enum class Presence {
+    Always,
+    WhenMonitoring,  // the block's EnableMonitoring is on
+    WhenPopup,       // monitoring is on and PopupError or PopupWarning is on
+    WhenNotNegative, // the value is 0 or more
+};
 
 // A block field written or read as a DWORD; the section holds the field times scale.
 template <typename Block>
 struct DwordKey {
     const char* name;
     int32_t Block::*field;
+    Presence presence = Presence::Always;
     int32_t scale = 1;
 };
 
-template <typename Block>
-int writeKey(const OptionSection& section, const Block& block, const DwordKey<Block>& key)
+bool conditionHolds(const MonitorBlock& block, Presence presence)
 {
-    const int64_t stored = static_cast<int64_t>(block.*key.field) * key.scale;
-    return section.WriteDword(key.name, static_cast<uint32_t>(stored));
+    const bool monitoring = block.EnableMonitoring != 0;
+    switch (presence) {
+    case Presence::WhenMonitoring:
+        return monitoring;
+    case Presence::WhenPopup:
+        return monitoring && (block.PopupError != 0 || block.PopupWarning != 0);
+    default:
+        return true;
+    }
 }
 
 template <typename Block>
-int readKey(const OptionSection& section, Block& block, const DwordKey<Block>& key)
+bool conditionHolds(const Block&, Presence)
 {
-    // A present key that is not a DWORD leaves the scaled field as it was.
-    int32_t stored = static_cast<int32_t>(static_cast<int64_t>(block.*key.field) * key.scale);
-    const int result = section.ReadDword(key.name, stored);
-    if (result == kSectionOk)
-        block.*key.field = stored / key.scale;
-    return result;
+    return true;
 }
 
+template <typename Block>
+bool isWritten(const Block& block, const DwordKey<Block>& key)
+{
+    if (key.presence == Presence::WhenNotNegative)
+        return block.*key.field >= 0;
+    return conditionHolds(block, key.presence);
+}
+
+// Whether the key must be in the section, judged by the values read before it. A key left out for a
+// negative value may always be missing: its default stands in for the unknown value.
+template <typename Block>
+bool mustBePresent(const Block& block, const DwordKey<Block>& key)
+{
+    return key.presence != Presence::WhenNotNegative && conditionHolds(block, key.presence);
+}
+
+template <typename Block, std::size_t N>
+int writeKeys(const OptionSection& section, const Block& block, const std::array<DwordKey<Block>, N>& keys)
+{
+    for (const auto& key : keys) {
+        if (!isWritten(block, key))
+            continue;
+        const int64_t stored = static_cast<int64_t>(block.*key.field) * key.scale;
+        if (const int result = section.WriteDword(key.name, static_cast<uint32_t>(stored)); result != kSectionOk)
+            return result;
+    }
+    return kSectionOk;
+}
+
+// Reads the keys in order and stops at the first failure; a key that the writer leaves out by rule may
+// be missing and keeps its default.
 template <typename Block, std::size_t N>
 int readKeys(const OptionSection& section, Block& block, const std::array<DwordKey<Block>, N>& keys)
 {
     for (const auto& key : keys) {
-        if (const int result = readKey(section, block, key); result != kSectionOk)
+        // A present key that is not a DWORD leaves the scaled field as it was.
+        int32_t stored = static_cast<int32_t>(static_cast<int64_t>(block.*key.field) * key.scale);
+        const int result = section.ReadDword(key.name, stored);
+        if (result == kSectionOk)
+            block.*key.field = stored / key.scale;
+        else if (result != kSectionKeyMissing || mustBePresent(block, key))
             return result;
     }
     return kSectionOk;
@@ -127,48 +175,25 @@ int OptionSection::ReadText(std::string_view name, std::string& text, std::size_
 int WriteMonitorSection(const std::filesystem::path& file, const MonitorBlock& block)
 {
     using Key = DwordKey<MonitorBlock>;
+    static constexpr std::array<Key, 10> keys{{
+        {"EnableMonitoring", &MonitorBlock::EnableMonitoring},
+        {"EnableErrorIcon", &MonitorBlock::EnableErrorIcon, Presence::WhenMonitoring},
+        {"EnableWarningIcon", &MonitorBlock::EnableWarningIcon, Presence::WhenMonitoring},
+        {"PopupError", &MonitorBlock::PopupError, Presence::WhenMonitoring},
+        {"PopupWarning", &MonitorBlock::PopupWarning, Presence::WhenMonitoring},
+        {"SoundNotifyEnable", &MonitorBlock::SoundNotifyEnable, Presence::WhenPopup},
+        {"Notify_Printed", &MonitorBlock::Notify_Printed, Presence::WhenMonitoring},
+        {"MonitoringIntervalLocal", &MonitorBlock::MonitoringIntervalLocal, Presence::Always, kMillisecondsPerSecond},
+        {"MonitoringIntervalNet", &MonitorBlock::MonitoringIntervalNet, Presence::Always, kMillisecondsPerSecond},
+        {"LockCustomValue", &MonitorBlock::LockCustomValue},
+    }};
     const OptionSection section(file, textOfArea(block.sectionName));
-
     if (const int result = section.WriteString("InstallSection", "InstallCSTM", true); result != kSectionOk)
         return result;
     // The client replaces this by the time of installation.
     if (const int result = section.WriteString("CustomInstallDateTime", "%DATE%", false); result != kSectionOk)
         return result;
-    if (const int result = writeKey(section, block, Key{"EnableMonitoring", &MonitorBlock::EnableMonitoring});
-        result != kSectionOk)
-        return result;
-
-    if (block.EnableMonitoring != 0) {
-        static constexpr std::array<Key, 4> popupKeys{{
-            {"EnableErrorIcon", &MonitorBlock::EnableErrorIcon},
-            {"EnableWarningIcon", &MonitorBlock::EnableWarningIcon},
-            {"PopupError", &MonitorBlock::PopupError},
-            {"PopupWarning", &MonitorBlock::PopupWarning},
-        }};
-        for (const Key& key : popupKeys) {
-            if (const int result = writeKey(section, block, key); result != kSectionOk)
-                return result;
-        }
-        if (block.PopupError != 0 || block.PopupWarning != 0) {
-            if (const int result = writeKey(section, block, Key{"SoundNotifyEnable", &MonitorBlock::SoundNotifyEnable});
-                result != kSectionOk)
-                return result;
-        }
-        if (const int result = writeKey(section, block, Key{"Notify_Printed", &MonitorBlock::Notify_Printed});
-            result != kSectionOk)
-            return result;
-    }
-
-    static constexpr std::array<Key, 3> closingKeys{{
-        {"MonitoringIntervalLocal", &MonitorBlock::MonitoringIntervalLocal, kMillisecondsPerSecond},
-        {"MonitoringIntervalNet", &MonitorBlock::MonitoringIntervalNet, kMillisecondsPerSecond},
-        {"LockCustomValue", &MonitorBlock::LockCustomValue},
-    }};
-    for (const Key& key : closingKeys) {
-        if (const int result = writeKey(section, block, key); result != kSectionOk)
-            return result;
-    }
-    return kSectionOk;
+    return writeKeys(section, block, keys);
 }
 
 int ReadMonitorSection(const std::filesystem::path& file, std::string_view sectionName, MonitorBlock& block)
@@ -177,121 +202,86 @@ int ReadMonitorSection(const std::filesystem::path& file, std::string_view secti
     static constexpr std::array<Key, 10> keys{{
         {"LockCustomValue", &MonitorBlock::LockCustomValue},
         {"EnableMonitoring", &MonitorBlock::EnableMonitoring},
-        {"EnableErrorIcon", &MonitorBlock::EnableErrorIcon},
-        {"EnableWarningIcon", &MonitorBlock::EnableWarningIcon},
-        {"PopupError", &MonitorBlock::PopupError},
-        {"PopupWarning", &MonitorBlock::PopupWarning},
-        {"SoundNotifyEnable", &MonitorBlock::SoundNotifyEnable},
-        {"Notify_Printed", &MonitorBlock::Notify_Printed},
-        {"MonitoringIntervalLocal", &MonitorBlock::MonitoringIntervalLocal, kMillisecondsPerSecond},
-        {"MonitoringIntervalNet", &MonitorBlock::MonitoringIntervalNet, kMillisecondsPerSecond},
+        {"EnableErrorIcon", &MonitorBlock::EnableErrorIcon, Presence::WhenMonitoring},
+        {"EnableWarningIcon", &MonitorBlock::EnableWarningIcon, Presence::WhenMonitoring},
+        {"PopupError", &MonitorBlock::PopupError, Presence::WhenMonitoring},
+        {"PopupWarning", &MonitorBlock::PopupWarning, Presence::WhenMonitoring},
+        {"SoundNotifyEnable", &MonitorBlock::SoundNotifyEnable, Presence::WhenPopup},
+        {"Notify_Printed", &MonitorBlock::Notify_Printed, Presence::WhenMonitoring},
+        {"MonitoringIntervalLocal", &MonitorBlock::MonitoringIntervalLocal, Presence::Always, kMillisecondsPerSecond},
+        {"MonitoringIntervalNet", &MonitorBlock::MonitoringIntervalNet, Presence::Always, kMillisecondsPerSecond},
     }};
     block = MonitorBlock{};
     storeInArea(block.sectionName, sectionName);
     return readKeys(OptionSection(file, std::string(sectionName)), block, keys);
 }
 
+namespace {
+
+using PortKey = DwordKey<PortBlock>;
+constexpr std::array<PortKey, 1> kPortLeadingKeys{{{"ProtocolID", &PortBlock::ProtocolID}}};
+constexpr std::array<PortKey, 3> kPortTrailingKeys{{
+    {"SecureRawPortNo", &PortBlock::SecureRawPortNo},
+    {"SecureUserMode", &PortBlock::SecureUserMode},
+    {"CheckPortNo", &PortBlock::CheckPortNo},
+}};
+
+using SecurityKey = DwordKey<SecurityBlock>;
+constexpr std::array<SecurityKey, 17> kSecurityKeys{{
+    {"NotAllowBlock", &SecurityBlock::NotAllowBlock, Presence::WhenNotNegative},
+    {"NotAllowStamp", &SecurityBlock::NotAllowStamp, Presence::WhenNotNegative},
+    {"NotAllowHeader", &SecurityBlock::NotAllowHeader, Presence::WhenNotNegative},
+    {"NotAllowPassword", &SecurityBlock::NotAllowPassword, Presence::WhenNotNegative},
+    {"BlockPattern", &SecurityBlock::BlockPattern, Presence::WhenNotNegative},
+    {"BlockPatternColor", &SecurityBlock::BlockPatternColor},
+    {"BlockPatternArrange", &SecurityBlock::BlockPatternArrange},
+    {"StampMark", &SecurityBlock::StampMark, Presence::WhenNotNegative},
+    {"HeaderFooter", &SecurityBlock::HeaderFooter, Presence::WhenNotNegative},
+    {"Password", &SecurityBlock::Password, Presence::WhenNotNegative},
+    {"Lock", &SecurityBlock::Lock},
+    {"HeaderLeft", &SecurityBlock::HeaderLeft, Presence::WhenNotNegative},
+    {"HeaderCenter", &SecurityBlock::HeaderCenter, Presence::WhenNotNegative},
+    {"HeaderRight", &SecurityBlock::HeaderRight, Presence::WhenNotNegative},
+    {"FooterLeft", &SecurityBlock::FooterLeft, Presence::WhenNotNegative},
+    {"FooterCenter", &SecurityBlock::FooterCenter, Presence::WhenNotNegative},
+    {"FooterRight", &SecurityBlock::FooterRight, Presence::WhenNotNegative},
+}};
+
+} // namespace
+
 int WritePortSection(const std::filesystem::path& file, const PortBlock& block)
 {
-    using Key = DwordKey<PortBlock>;
     const OptionSection section(file, textOfArea(block.sectionName));
-
-    if (const int result = writeKey(section, block, Key{"ProtocolID", &PortBlock::ProtocolID}); result != kSectionOk)
+    if (const int result = writeKeys(section, block, kPortLeadingKeys); result != kSectionOk)
         return result;
     if (const int result = section.WriteString("QueueName", textOfArea(block.QueueName), true); result != kSectionOk)
         return result;
-    static constexpr std::array<Key, 3> numberKeys{{
-        {"SecureRawPortNo", &PortBlock::SecureRawPortNo},
-        {"SecureUserMode", &PortBlock::SecureUserMode},
-        {"CheckPortNo", &PortBlock::CheckPortNo},
-    }};
-    for (const Key& key : numberKeys) {
-        if (const int result = writeKey(section, block, key); result != kSectionOk)
-            return result;
-    }
-    return kSectionOk;
+    return writeKeys(section, block, kPortTrailingKeys);
 }
 
 int ReadPortSection(const std::filesystem::path& file, std::string_view sectionName, PortBlock& block)
 {
-    using Key = DwordKey<PortBlock>;
     block = PortBlock{};
     storeInArea(block.sectionName, sectionName);
     const OptionSection section(file, std::string(sectionName));
-
-    if (const int result = readKey(section, block, Key{"ProtocolID", &PortBlock::ProtocolID}); result != kSectionOk)
+    if (const int result = readKeys(section, block, kPortLeadingKeys); result != kSectionOk)
         return result;
     std::string queueName;
     if (const int result = section.ReadText("QueueName", queueName, kQueueNameBufferSize); result != kSectionOk)
         return result;
     storeInArea(block.QueueName, queueName);
-    static constexpr std::array<Key, 3> numberKeys{{
-        {"SecureRawPortNo", &PortBlock::SecureRawPortNo},
-        {"SecureUserMode", &PortBlock::SecureUserMode},
-        {"CheckPortNo", &PortBlock::CheckPortNo},
-    }};
-    return readKeys(section, block, numberKeys);
+    return readKeys(section, block, kPortTrailingKeys);
 }
 
 int WriteSecuritySection(const std::filesystem::path& file, std::string_view sectionName, const SecurityBlock& block)
 {
-    struct SecurityKey {
-        DwordKey<SecurityBlock> key;
-        bool always; // else left out when negative
-    };
-    static constexpr std::array<SecurityKey, 17> keys{{
-        {{"NotAllowBlock", &SecurityBlock::NotAllowBlock}, false},
-        {{"NotAllowStamp", &SecurityBlock::NotAllowStamp}, false},
-        {{"NotAllowHeader", &SecurityBlock::NotAllowHeader}, false},
-        {{"NotAllowPassword", &SecurityBlock::NotAllowPassword}, false},
-        {{"BlockPattern", &SecurityBlock::BlockPattern}, false},
-        {{"BlockPatternColor", &SecurityBlock::BlockPatternColor}, true},
-        {{"BlockPatternArrange", &SecurityBlock::BlockPatternArrange}, true},
-        {{"StampMark", &SecurityBlock::StampMark}, false},
-        {{"HeaderFooter", &SecurityBlock::HeaderFooter}, false},
-        {{"Password", &SecurityBlock::Password}, false},
-        {{"Lock", &SecurityBlock::Lock}, true},
-        {{"HeaderLeft", &SecurityBlock::HeaderLeft}, false},
-        {{"HeaderCenter", &SecurityBlock::HeaderCenter}, false},
-        {{"HeaderRight", &SecurityBlock::HeaderRight}, false},
-        {{"FooterLeft", &SecurityBlock::FooterLeft}, false},
-        {{"FooterCenter", &SecurityBlock::FooterCenter}, false},
-        {{"FooterRight", &SecurityBlock::FooterRight}, false},
-    }};
-    const OptionSection section(file, std::string(sectionName));
-    for (const SecurityKey& entry : keys) {
-        if (!entry.always && block.*entry.key.field < 0)
-            continue;
-        if (const int result = writeKey(section, block, entry.key); result != kSectionOk)
-            return result;
-    }
-    return kSectionOk;
+    return writeKeys(OptionSection(file, std::string(sectionName)), block, kSecurityKeys);
 }
 
 int ReadSecuritySection(const std::filesystem::path& file, std::string_view sectionName, SecurityBlock& block)
 {
-    using Key = DwordKey<SecurityBlock>;
-    static constexpr std::array<Key, 17> keys{{
-        {"NotAllowBlock", &SecurityBlock::NotAllowBlock},
-        {"NotAllowStamp", &SecurityBlock::NotAllowStamp},
-        {"NotAllowHeader", &SecurityBlock::NotAllowHeader},
-        {"NotAllowPassword", &SecurityBlock::NotAllowPassword},
-        {"BlockPattern", &SecurityBlock::BlockPattern},
-        {"BlockPatternColor", &SecurityBlock::BlockPatternColor},
-        {"BlockPatternArrange", &SecurityBlock::BlockPatternArrange},
-        {"StampMark", &SecurityBlock::StampMark},
-        {"HeaderFooter", &SecurityBlock::HeaderFooter},
-        {"Password", &SecurityBlock::Password},
-        {"Lock", &SecurityBlock::Lock},
-        {"HeaderLeft", &SecurityBlock::HeaderLeft},
-        {"HeaderCenter", &SecurityBlock::HeaderCenter},
-        {"HeaderRight", &SecurityBlock::HeaderRight},
-        {"FooterLeft", &SecurityBlock::FooterLeft},
-        {"FooterCenter", &SecurityBlock::FooterCenter},
-        {"FooterRight", &SecurityBlock::FooterRight},
-    }};
     block = SecurityBlock{};
-    return readKeys(OptionSection(file, std::string(sectionName)), block, keys);
+    return readKeys(OptionSection(file, std::string(sectionName)), block, kSecurityKeys);
 }
 
 } // namespace pellora

@@ -52,7 +52,9 @@ int WritePortSection(const std::filesystem::path& file, const PortBlock& block);
 int WriteSecuritySection(const std::filesystem::path& file, std::string_view section, const SecurityBlock& block);
 
 // Each read starts from the default block and stops at the first key that fails; the keys after it keep
-// their defaults. The monitor and port reads store the section name in the block's name area.
+// their defaults. A key that the writer leaves out by rule (monitor keys while monitoring is off or no
+// popup is on, negative security values) may be missing: it keeps its default and the read goes on.
+// The monitor and port reads store the section name in the block's name area.
 int ReadMonitorSection(const std::filesystem::path& file, std::string_view section, MonitorBlock& block);
 int ReadPortSection(const std::filesystem::path& file, std::string_view section, PortBlock& block);
 int ReadSecuritySection(const std::filesystem::path& file, std::string_view section, SecurityBlock& block);

@@ -144,26 +144,26 @@ TEST_F(OptionSectionsTest, MonitorSoundKeyOnlyWithAPopup)
     block.setSectionName("CUSTOM2");
     block.PopupError = 0;
     block.PopupWarning = 0;
+    block.SoundNotifyEnable = 1;
     block.Notify_Printed = 1;
     block.MonitoringIntervalLocal = 20;
     ASSERT_EQ(WriteMonitorSection(m_file, block), kSectionOk);
     EXPECT_FALSE(valueOf("CUSTOM2", "SoundNotifyEnable"));
 
-    // The read stops at the missing sound key; the keys after it keep their defaults.
+    // The sound key may be missing without a popup; the keys after it are still read.
     MonitorBlock read;
-    EXPECT_EQ(ReadMonitorSection(m_file, "CUSTOM2", read), kSectionKeyMissing);
-    EXPECT_EQ(read.PopupError, 0);
-    EXPECT_EQ(read.Notify_Printed, 0);
-    EXPECT_EQ(read.MonitoringIntervalLocal, 10);
+    ASSERT_EQ(ReadMonitorSection(m_file, "CUSTOM2", read), kSectionOk);
+    MonitorBlock expected = block;
+    expected.SoundNotifyEnable = 0;
+    EXPECT_EQ(read, expected);
 
     block.PopupWarning = 1;
-    block.SoundNotifyEnable = 1;
     ASSERT_EQ(WriteMonitorSection(m_file, block), kSectionOk);
     ASSERT_EQ(ReadMonitorSection(m_file, "CUSTOM2", read), kSectionOk);
     EXPECT_EQ(read, block);
 }
 
-TEST_F(OptionSectionsTest, MonitorSectionWithMonitoringOffReadsBackItsFirstKeysOnly)
+TEST_F(OptionSectionsTest, MonitorSectionWithMonitoringOffKeepsItsIntervalsAndLock)
 {
     MonitorBlock block;
     block.setSectionName("CUSTOM3");
@@ -178,12 +178,34 @@ TEST_F(OptionSectionsTest, MonitorSectionWithMonitoringOffReadsBackItsFirstKeysO
                                         "MonitoringIntervalLocal", "MonitoringIntervalNet", "LockCustomValue"}));
 
     MonitorBlock read;
-    EXPECT_EQ(ReadMonitorSection(m_file, "CUSTOM3", read), kSectionKeyMissing);
-    MonitorBlock expected;
-    expected.setSectionName("CUSTOM3");
-    expected.LockCustomValue = 1;
-    expected.EnableMonitoring = 0;
+    ASSERT_EQ(ReadMonitorSection(m_file, "CUSTOM3", read), kSectionOk);
+    MonitorBlock expected = block;
+    expected.EnableErrorIcon = 1; // not written, so the default
     EXPECT_EQ(read, expected);
+}
+
+TEST_F(OptionSectionsTest, MonitorReadStopsAtAKeyThatMonitoringRequires)
+{
+    MonitorBlock block;
+    block.setSectionName("CUSTOM1");
+    block.PopupWarning = 1;
+    block.Notify_Printed = 1;
+    ASSERT_EQ(WriteMonitorSection(m_file, block), kSectionOk);
+    ASSERT_TRUE(Profile::instance().removeKey(m_file, "CUSTOM1", "EnableWarningIcon"));
+    setRaw("CUSTOM1", "EnableErrorIcon", "dword:00000000");
+
+    MonitorBlock read;
+    EXPECT_EQ(ReadMonitorSection(m_file, "CUSTOM1", read), kSectionKeyMissing);
+    MonitorBlock expected;
+    expected.setSectionName("CUSTOM1");
+    expected.EnableErrorIcon = 0;
+    EXPECT_EQ(read, expected);
+
+    ASSERT_TRUE(Profile::instance().removeKey(m_file, "CUSTOM1", "SoundNotifyEnable"));
+    setRaw("CUSTOM1", "EnableWarningIcon", "dword:00000001");
+    EXPECT_EQ(ReadMonitorSection(m_file, "CUSTOM1", read), kSectionKeyMissing);
+    EXPECT_EQ(read.PopupWarning, 1);
+    EXPECT_EQ(read.Notify_Printed, 0);
 }
 
 TEST_F(OptionSectionsTest, MonitorIntervalsStayInSecondsWhenTheReadStopsOrTheValueIsNoDword)
@@ -204,7 +226,7 @@ TEST_F(OptionSectionsTest, MonitorIntervalsStayInSecondsWhenTheReadStopsOrTheVal
     EXPECT_EQ(read.MonitoringIntervalNet, 30);
 }
 
-TEST_F(OptionSectionsTest, PortSectionRoundTripsAndShortensTheQueueNameToNine)
+TEST_F(OptionSectionsTest, PortSectionRoundTripsWithTheWholeQueueName)
 {
     PortBlock block;
     block.setSectionName("CONFIRM1");
@@ -219,10 +241,14 @@ TEST_F(OptionSectionsTest, PortSectionRoundTripsAndShortensTheQueueNameToNine)
 
     PortBlock read;
     ASSERT_EQ(ReadPortSection(m_file, "CONFIRM1", read), kSectionOk);
-    PortBlock expected = block;
-    std::memset(expected.QueueName, 0, sizeof expected.QueueName);
-    std::strcpy(expected.QueueName, "ABCDEFGHI");
-    EXPECT_EQ(read, expected);
+    EXPECT_EQ(read, block);
+
+    // The longest name the area holds (35 bytes and its NUL) survives too.
+    std::memset(block.QueueName, 'Q', sizeof block.QueueName - 1);
+    block.QueueName[sizeof block.QueueName - 1] = '\0';
+    ASSERT_EQ(WritePortSection(m_file, block), kSectionOk);
+    ASSERT_EQ(ReadPortSection(m_file, "CONFIRM1", read), kSectionOk);
+    EXPECT_EQ(read, block);
 
     std::memset(block.QueueName, 0, sizeof block.QueueName);
     std::strcpy(block.QueueName, "Short");
@@ -270,13 +296,20 @@ TEST_F(OptionSectionsTest, SecuritySectionLeavesOutNegativeOptionalKeys)
     ASSERT_EQ(WriteSecuritySection(m_file, "SECURITY2", block), kSectionOk);
     EXPECT_FALSE(valueOf("SECURITY2", "BlockPattern"));
 
-    // The read stops at BlockPattern, the first key left out.
+    // Keys left out for negative values keep their defaults.
     SecurityBlock read;
     read.Lock = 9;
-    EXPECT_EQ(ReadSecuritySection(m_file, "SECURITY2", read), kSectionKeyMissing);
-    SecurityBlock expected;
-    expected.NotAllowStamp = 1;
+    ASSERT_EQ(ReadSecuritySection(m_file, "SECURITY2", read), kSectionOk);
+    SecurityBlock expected = block;
+    expected.HeaderCenter = -1;
     EXPECT_EQ(read, expected);
+
+    // A key written always ends the read when it is missing.
+    ASSERT_TRUE(Profile::instance().removeKey(m_file, "SECURITY2", "Lock"));
+    EXPECT_EQ(ReadSecuritySection(m_file, "SECURITY2", read), kSectionKeyMissing);
+    EXPECT_EQ(read.Password, 0);
+    EXPECT_EQ(read.Lock, 0);
+    EXPECT_EQ(read.HeaderLeft, -1);
 }
 
 TEST_F(OptionSectionsTest, SecuritySectionRoundTripsNegativeValuesOfAlwaysWrittenKeys)
