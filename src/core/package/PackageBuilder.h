@@ -48,14 +48,20 @@ public:
     // What went wrong in the last build, for logs and the command-line tool.
     const std::string& lastError() const { return m_lastError; }
     bool cancelled() const { return m_cancelled; }
+    // The staging folder of the last build; it no longer exists once BuildPackage has returned.
+    const std::filesystem::path& lastStagingFolder() const { return m_lastStagingFolder; }
 
 private:
+    bool fail(std::string text);
+    bool report(const BuildProgress& progress);
+
     std::filesystem::path m_programFolder;
     std::vector<std::string> m_runtimeFiles;
     std::span<const std::uint8_t> m_stub;
     BuildProgressCallback m_progress;
     std::string m_lastError;
     bool m_cancelled = false;
+    std::filesystem::path m_lastStagingFolder;
 };
 
 } // namespace pellora

@@ -91,10 +91,10 @@ struct SourceFile {
     mode_t mode = 0;
 };
 
-// Progress of one create run, shared by the file sources.
-class CreateProgress {
+// What the file sources of one create run share: the progress count and the read buffer.
+class CreateRun {
 public:
-    CreateProgress(const ZipProgressCallback& callback, std::uint64_t files, std::uint64_t bytes)
+    CreateRun(const ZipProgressCallback& callback, std::uint64_t files, std::uint64_t bytes)
         : m_callback(callback)
     {
         m_state.filesTotal = files;
@@ -114,7 +114,17 @@ public:
         ++m_state.filesDone;
         return report();
     }
+    // Reports the end of a successful run; files the library had no need to read (empty ones) count too.
+    void finish()
+    {
+        if (m_state.filesDone == m_state.filesTotal && m_state.bytesDone == m_reportedBytes)
+            return;
+        m_state.filesDone = m_state.filesTotal;
+        report();
+    }
     bool cancelled() const { return m_cancelled; }
+    // The library opens one source at a time, so all of them read through this one buffer.
+    std::vector<char>& readBuffer() { return m_readBuffer; }
 
 private:
     static constexpr std::uint64_t kReportStep = 4u * 1024 * 1024;
@@ -129,6 +139,7 @@ private:
 
     const ZipProgressCallback& m_callback;
     ZipProgress m_state;
+    std::vector<char> m_readBuffer = std::vector<char>(256 * 1024);
     std::uint64_t m_reportedBytes = 0;
     bool m_cancelled = false;
 };
@@ -137,7 +148,7 @@ private:
 // time and every byte read is counted for the progress report.
 class FileSource {
 public:
-    FileSource(const SourceFile& file, CreateProgress& progress) : m_file(file), m_progress(progress)
+    FileSource(const SourceFile& file, CreateRun& run) : m_file(file), m_run(run)
     {
         zip_error_init(&m_error);
     }
@@ -156,8 +167,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBufferSize = 256 * 1024;
-
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
     {
         switch (command) {
@@ -165,7 +174,6 @@ private:
             m_fd = UniqueFd(::open(m_file.path.c_str(), O_RDONLY | O_CLOEXEC));
             if (!m_fd.valid())
                 return failWith(ZIP_ER_OPEN, errno);
-            m_buffer.resize(kBufferSize);
             m_bufferStart = m_bufferEnd = 0;
             m_position = 0;
             return 0;
@@ -173,7 +181,6 @@ private:
             return read(static_cast<char*>(data), length);
         case ZIP_SOURCE_CLOSE:
             m_fd.reset();
-            m_buffer = {};
             return 0;
         case ZIP_SOURCE_STAT: {
             auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
@@ -200,10 +207,11 @@ private:
 
     zip_int64_t read(char* data, zip_uint64_t length)
     {
+        std::vector<char>& buffer = m_run.readBuffer();
         if (m_bufferStart == m_bufferEnd && length > 0) {
             ssize_t got;
             do {
-                got = ::read(m_fd.get(), m_buffer.data(), m_buffer.size());
+                got = ::read(m_fd.get(), buffer.data(), buffer.size());
             } while (got < 0 && errno == EINTR);
             if (got < 0)
                 return failWith(ZIP_ER_READ, errno);
@@ -212,7 +220,7 @@ private:
             if (got == 0) {
                 if (!m_reachedEnd) {
                     m_reachedEnd = true;
-                    if (!m_progress.fileDone())
+                    if (!m_run.fileDone())
                         return failWith(ZIP_ER_CANCELLED, 0);
                 }
                 return 0;
@@ -220,14 +228,14 @@ private:
         }
         const std::size_t count = static_cast<std::size_t>(
             std::min<zip_uint64_t>(length, m_bufferEnd - m_bufferStart));
-        std::memcpy(data, m_buffer.data() + m_bufferStart, count);
+        std::memcpy(data, buffer.data() + m_bufferStart, count);
         m_bufferStart += count;
         m_position += count;
         // A source read twice (the library may start an entry over) is counted once.
         if (m_position > m_counted) {
             const std::uint64_t added = m_position - m_counted;
             m_counted = m_position;
-            if (!m_progress.addBytes(added))
+            if (!m_run.addBytes(added))
                 return failWith(ZIP_ER_CANCELLED, 0);
         }
         return static_cast<zip_int64_t>(count);
@@ -240,10 +248,9 @@ private:
     }
 
     SourceFile m_file;
-    CreateProgress& m_progress;
+    CreateRun& m_run;
     zip_error_t m_error;
     UniqueFd m_fd;
-    std::vector<char> m_buffer;
     std::size_t m_bufferStart = 0;
     std::size_t m_bufferEnd = 0;
     std::uint64_t m_position = 0;
@@ -495,10 +502,10 @@ bool CZipArchive::Create()
     std::uint64_t totalBytes = 0;
     for (const SourceFile& file : files)
         totalBytes += file.size;
-    CreateProgress progress(m_progress, files.size(), totalBytes);
+    CreateRun run(m_progress, files.size(), totalBytes);
 
     for (const SourceFile& file : files) {
-        auto state = std::make_unique<FileSource>(file, progress);
+        auto state = std::make_unique<FileSource>(file, run);
         zip_source_t* source = zip_source_function(archive.get(), &FileSource::callback, state.get());
         if (!source)
             return fail("cannot add " + file.path.string() + ": " + zip_strerror(archive.get()));
@@ -519,11 +526,12 @@ bool CZipArchive::Create()
     }
 
     if (zip_close(archive.get()) != 0) {
-        if (progress.cancelled())
+        if (run.cancelled())
             return fail("cancelled");
         return fail("cannot write " + m_archiveName.string() + ": " + zip_strerror(archive.get()));
     }
     archive.release(); // closed
+    run.finish();
     return true;
 }
 

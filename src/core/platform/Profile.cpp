@@ -56,6 +56,8 @@ std::string_view CutUtf8(std::string_view text, std::size_t maxBytes)
 
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 bool holdsLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -100,7 +102,8 @@ void ProfileDocument::parse(std::string_view text)
     m_preamble.clear();
     m_sections.clear();
     m_firstSection.clear();
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF")
+    m_byteOrderMark = text.size() >= 3 && text.substr(0, 3) == kByteOrderMark;
+    if (m_byteOrderMark)
         text.remove_prefix(3);
 
     Section* current = nullptr;
@@ -143,7 +146,9 @@ std::string ProfileDocument::serialize() const
         for (const auto& line : section.lines)
             size += line.raw.size() + 2;
     }
-    out.reserve(size);
+    out.reserve(size + 3);
+    if (m_byteOrderMark)
+        out.append(kByteOrderMark);
     for (const auto& line : m_preamble)
         out.append(line).append("\r\n");
     for (const auto& section : m_sections) {

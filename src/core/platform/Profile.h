@@ -59,6 +59,7 @@ private:
     Section& appendSection(std::string_view name);
     static void indexLine(Section& section, std::size_t index);
 
+    bool m_byteOrderMark = false;        // a UTF-8 mark began the text and is written back
     std::vector<std::string> m_preamble; // lines before the first section
     std::vector<Section> m_sections;
     std::unordered_map<std::string, std::size_t> m_firstSection; // folded name -> index

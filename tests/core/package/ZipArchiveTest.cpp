@@ -203,6 +203,7 @@ TEST_F(ZipArchiveTest, CancelledCreateLeavesNoArchiveAndKeepsAnOldOne)
 {
     for (int i = 0; i < 5; ++i)
         writeFile(source() / "tree" / ("f" + std::to_string(i)), randomBytes(10000, static_cast<unsigned>(i)));
+    writeFile(source() / "tree" / "empty", "");
     const fs::path archive = sandbox() / "archive.zip";
 
     std::vector<ZipProgress> reports;
@@ -215,8 +216,8 @@ TEST_F(ZipArchiveTest, CancelledCreateLeavesNoArchiveAndKeepsAnOldOne)
     });
     ASSERT_TRUE(zip.Create()) << zip.GetLastError();
     ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.back().filesDone, 5u);
-    EXPECT_EQ(reports.back().filesTotal, 5u);
+    EXPECT_EQ(reports.back().filesDone, 6u);
+    EXPECT_EQ(reports.back().filesTotal, 6u);
     EXPECT_EQ(reports.back().bytesDone, 50000u);
     EXPECT_EQ(reports.back().bytesTotal, 50000u);
     const std::string complete = readFile(archive);
