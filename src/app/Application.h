@@ -4,7 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Messages.h"
-#include "app/Settings.h"
+#include "core/platform/UserSettings.h"
 #include "app/SingleInstance.h"
 #include "core/package/RuntimeFileSet.h"
 
@@ -79,7 +79,7 @@ private:
     MessageReporter m_reporter;
     std::unique_ptr<SingleInstance> m_instance;
     RuntimeFileSet m_runtimeFiles;
-    Settings m_settings;
+    UserSettings m_settings;
     std::int32_t m_backImage = 0;
 };
 

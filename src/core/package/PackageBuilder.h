@@ -29,6 +29,10 @@ struct BuildProgress {
 };
 using BuildProgressCallback = std::function<bool(const BuildProgress&)>;
 
+// The template's file name inside a package built at output: the output's file name without the part
+// after its last dot, followed by ".qst".
+std::string PackageTemplateName(const std::filesystem::path& output);
+
 // Runs the checks in order for each printer; the driver check plugin is loaded from programFolder.
 ValidationResult ValidateForBuild(const CScriptFile& script, const std::filesystem::path& programFolder);
 

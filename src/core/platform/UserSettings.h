@@ -12,11 +12,11 @@ inline constexpr std::string_view kSettingsSection = "Settings";
 inline constexpr std::string_view kSettingWindowHandle = "hWnd";
 inline constexpr std::string_view kSettingBackImage = "BackImage";
 
-class Settings {
+class UserSettings {
 public:
     // The file of the user running the program (see DefaultFile).
-    Settings();
-    explicit Settings(std::filesystem::path file);
+    UserSettings();
+    explicit UserSettings(std::filesystem::path file);
 
     // $XDG_CONFIG_HOME/VARDO/Pellora.ini, with ~/.config when XDG_CONFIG_HOME is unset, empty or not
     // an absolute path; empty when no home folder is known either.

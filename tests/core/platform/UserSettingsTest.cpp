@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "core/platform/UserSettings.h"
 
 #include "core/package/Support.h"
 
@@ -54,13 +54,13 @@ TEST(SettingsTest, FileFollowsTheConfigurationFolderOfTheUser)
     ::setenv("HOME", "/home/admin", 1);
 
     ::setenv("XDG_CONFIG_HOME", "/srv/config", 1);
-    EXPECT_EQ(Settings::DefaultFile(), fs::path("/srv/config/VARDO/Pellora.ini"));
+    EXPECT_EQ(UserSettings::DefaultFile(), fs::path("/srv/config/VARDO/Pellora.ini"));
     ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(Settings::DefaultFile(), fs::path("/home/admin/.config/VARDO/Pellora.ini"));
+    EXPECT_EQ(UserSettings::DefaultFile(), fs::path("/home/admin/.config/VARDO/Pellora.ini"));
     ::setenv("XDG_CONFIG_HOME", "", 1);
-    EXPECT_EQ(Settings::DefaultFile(), fs::path("/home/admin/.config/VARDO/Pellora.ini"));
+    EXPECT_EQ(UserSettings::DefaultFile(), fs::path("/home/admin/.config/VARDO/Pellora.ini"));
     ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
-    EXPECT_EQ(Settings::DefaultFile(), fs::path("/home/admin/.config/VARDO/Pellora.ini"));
+    EXPECT_EQ(UserSettings::DefaultFile(), fs::path("/home/admin/.config/VARDO/Pellora.ini"));
 }
 
 TEST(SettingsTest, WritingCreatesTheFolderAndValuesReadBack)
@@ -68,7 +68,7 @@ TEST(SettingsTest, WritingCreatesTheFolderAndValuesReadBack)
     const ScopedTempFolder folder;
     ASSERT_TRUE(folder.valid());
     const fs::path file = folder.path() / "config" / "VARDO" / "Pellora.ini";
-    Settings settings(file);
+    UserSettings settings(file);
 
     EXPECT_EQ(settings.GetInt("BackImage", 7), 7);
     EXPECT_FALSE(fs::exists(file));
@@ -78,8 +78,8 @@ TEST(SettingsTest, WritingCreatesTheFolderAndValuesReadBack)
     EXPECT_EQ(readFile(file), "[Settings]\r\nBackImage=1\r\nhWnd=4194307\r\n");
 
     ASSERT_TRUE(settings.SetInt("backimage", -2));
-    EXPECT_EQ(Settings(file).GetInt("BACKIMAGE"), -2);
-    EXPECT_EQ(Settings(file).GetInt("hWnd"), 4194307);
+    EXPECT_EQ(UserSettings(file).GetInt("BACKIMAGE"), -2);
+    EXPECT_EQ(UserSettings(file).GetInt("hWnd"), 4194307);
 }
 
 TEST(SettingsTest, ValuesThatAreNotNumbersGiveTheDefault)
@@ -89,7 +89,7 @@ TEST(SettingsTest, ValuesThatAreNotNumbersGiveTheDefault)
     const fs::path file = folder.path() / "Pellora.ini";
     std::ofstream(file, std::ios::binary) << "[Settings]\r\nBackImage=on\r\nhWnd=12abc\r\nPlacement=\r\n"
                                              "[Other]\r\nLimit=5\r\n";
-    const Settings settings(file);
+    const UserSettings settings(file);
     EXPECT_EQ(settings.GetInt("BackImage", 3), 3);
     EXPECT_EQ(settings.GetInt("hWnd", 0), 0);
     EXPECT_EQ(settings.GetInt("Placement", -1), -1);
@@ -101,7 +101,7 @@ TEST(SettingsTest, AFileThatCannotBeMadeIsReportedAndReadsAsDefaults)
     const ScopedTempFolder folder;
     ASSERT_TRUE(folder.valid());
     std::ofstream(folder.path() / "VARDO") << "a file where the folder should be";
-    Settings settings(folder.path() / "VARDO" / "Pellora.ini");
+    UserSettings settings(folder.path() / "VARDO" / "Pellora.ini");
     EXPECT_FALSE(settings.SetInt(kSettingBackImage, 1));
     EXPECT_EQ(settings.GetInt(kSettingBackImage, 0), 0);
 

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "core/platform/UserSettings.h"
 
 #include "core/platform/Profile.h"
 
@@ -33,17 +33,17 @@ fs::path homeFolder()
 
 } // namespace
 
-Settings::Settings()
+UserSettings::UserSettings()
     : m_file(DefaultFile())
 {
 }
 
-Settings::Settings(fs::path file)
+UserSettings::UserSettings(fs::path file)
     : m_file(std::move(file))
 {
 }
 
-fs::path Settings::DefaultFile()
+fs::path UserSettings::DefaultFile()
 {
     fs::path base;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && fs::path(config).is_absolute())
@@ -55,7 +55,7 @@ fs::path Settings::DefaultFile()
     return base / "VARDO" / "Pellora.ini";
 }
 
-std::int64_t Settings::GetInt(std::string_view name, std::int64_t defaultValue) const
+std::int64_t UserSettings::GetInt(std::string_view name, std::int64_t defaultValue) const
 {
     if (m_file.empty())
         return defaultValue;
@@ -70,7 +70,7 @@ std::int64_t Settings::GetInt(std::string_view name, std::int64_t defaultValue) 
     return value;
 }
 
-bool Settings::SetInt(std::string_view name, std::int64_t value)
+bool UserSettings::SetInt(std::string_view name, std::int64_t value)
 {
     if (m_file.empty())
         return false;

@@ -1,0 +1,24 @@
+#pragma once
+
+// Numbered messages for the windows: the application installs the service that shows them.
+
+#include <filesystem>
+#include <string_view>
+
+namespace pellora::ui {
+
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    // The button pressed, or 0 when nothing is shown.
+    virtual int ShowMessage(int number) = 0;
+    virtual int ShowFileMessage(int number, std::string_view path) = 0;
+};
+
+// The service in use; nullptr uninstalls it. The caller keeps ownership.
+void SetMessageService(MessageService* service);
+// Shows through the installed service; 0 when none is installed.
+int ShowMessage(int number);
+int ShowFileMessage(int number, const std::filesystem::path& path);
+
+} // namespace pellora::ui
