@@ -18,15 +18,33 @@ namespace fs = std::filesystem;
 namespace {
 
 // sandbox/archive.zip is extracted into sandbox/target; the sandbox must hold nothing else afterwards.
-const fs::path& sandbox()
-{
-    static const fs::path folder = [] {
+class Sandbox {
+public:
+    Sandbox()
+    {
         std::string pattern = (fs::temp_directory_path() / "pellora-zipfuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
-        return fs::path(pattern);
-    }();
-    return folder;
+        m_path = pattern;
+    }
+    ~Sandbox()
+    {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+const fs::path& sandbox()
+{
+    static const Sandbox folder;
+    return folder.path();
 }
 
 } // namespace

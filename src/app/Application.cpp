@@ -1,10 +1,17 @@
 #include "app/Application.h"
 
+#include "app/DesktopMessagePresenter.h"
+#include "app/DropFilesBlock.h"
+#include "app/DropFilesHandOver.h"
+#include "app/GuiSession.h"
+#include "app/InteractiveStart.h"
 #include "core/discovery/ModelList.h"
+#include "core/model/ViewMode.h"
 #include "core/i18n/StringTable.h"
 #include "core/model/PrinterInfo.h"
 #include "core/package/Support.h"
 #include "core/script/ScriptFile.h"
+#include "ui/FrameOptions.h"
 
 #include <clocale>
 #include <exception>
@@ -30,9 +37,10 @@ std::string programFolderText()
 
 } // namespace
 
-Application::Application(StringTable& table, MessagePresenter& presenter)
+Application::Application(StringTable& table, MessagePresenter& presenter, GuiSession* gui)
     : m_table(table)
     , m_presenter(presenter)
+    , m_gui(gui)
     , m_reporter(table, m_commandLine, presenter)
 {
     g_current = this;
@@ -49,6 +57,20 @@ Application* Application::Current()
     return g_current;
 }
 
+void Application::SetViewMode(bool on)
+{
+    m_commandLine.viewMode = on;
+    pellora::SetViewMode(on);
+}
+
+fs::path Application::HandOverSocket() const
+{
+    const std::string name = m_instance ? m_instance->name() : SingleInstance::InstanceName(GetModulePath(false));
+    const fs::path folder = m_instance ? m_instance->lockFile().parent_path() : SingleInstance::DefaultFolder();
+    return HandOverSocketPath(name, folder);
+}
+
+
 int Application::Run(std::span<const std::string> arguments)
 {
     // Messages carry the product name of the program's own version strings.
@@ -63,14 +85,15 @@ int Application::Run(std::span<const std::string> arguments)
         m_commandLine.language = userLanguage;
         m_commandLine.shellCommand = ShellCommand::Dde;
     }
+    pellora::SetViewMode(m_commandLine.viewMode);
 
     // A start that may become the command-line script mode writes one file and makes no window, so it
     // does not wait for the single instance: it must work beside a running interactive instance. Its
     // single-instance check comes only if it turns into an interactive start.
     const bool scriptModeAsked = !m_commandLine.viewMode && m_commandLine.HasScriptModeArguments();
     if (!scriptModeAsked) {
-        if (const int status = settleSingleInstance(); status != 0)
-            return status;
+        if (const std::optional<int> status = settleSingleInstance())
+            return *status;
     }
 
     if (!m_table.Load(m_commandLine.language, kStringTableGroup)) {
@@ -96,8 +119,8 @@ int Application::Run(std::span<const std::string> arguments)
 
     m_reporter.SetInteractiveStart(true);
     if (scriptModeAsked) {
-        if (const int status = settleSingleInstance(); status != 0)
-            return status;
+        if (const std::optional<int> status = settleSingleInstance())
+            return *status;
         if (m_instance->state() == SingleInstance::State::Failed) {
             ShowMessage(kMessageInstanceFailed);
             return kStartupFailedStatus;
@@ -106,13 +129,14 @@ int Application::Run(std::span<const std::string> arguments)
     return runInteractive();
 }
 
-int Application::settleSingleInstance()
+std::optional<int> Application::settleSingleInstance()
 {
     m_instance = std::make_unique<SingleInstance>(SingleInstance::InstanceName(GetModulePath(false)));
     if (m_instance->Acquire() != SingleInstance::State::HeldElsewhere)
+        return std::nullopt;
+    // Another instance runs: it takes the files of this start, if there are any and it has a window.
+    if (!m_commandLine.viewMode && handOverFiles())
         return 0;
-    // Handing the documents over to the running instance needs its window; until then the second
-    // start only reports that another instance runs.
     if (!m_table.Load(m_commandLine.language, kStringTableGroup)) {
         m_presenter.ShowFixedText(std::string(kResourceFileMissing), m_reporter.caption());
         return kStartupFailedStatus;
@@ -121,15 +145,37 @@ int Application::settleSingleInstance()
     return kStartupFailedStatus;
 }
 
+bool Application::handOverFiles()
+{
+    // Without files nothing can be handed over whatever the running instance's state, so its window is
+    // not waited for.
+    if (m_commandLine.fileList.empty())
+        return false;
+    if (WaitForWindowHandle(m_settings) == 0)
+        return false;
+    const std::vector<std::uint8_t> block = EncodeDropFiles(m_commandLine.fileList);
+    return SendDropFiles(HandOverSocket(), block) == HandOverResult::Delivered;
+}
+
 int Application::runInteractive()
 {
     m_backImage = static_cast<std::int32_t>(m_settings.GetInt(kSettingBackImage, 0));
     m_runtimeFiles.LoadRuntimeFileList();
 
-    std::cerr << m_reporter.caption() << ": the main window is not available in this build." << std::endl;
-
+    QApplication* gui = m_gui != nullptr ? m_gui->Ensure() : nullptr;
+    if (gui == nullptr) {
+        m_presenter.Show(m_table.GetItemText(kStartSection, kStartNoDisplay), m_reporter.caption(), MB_OK | MB_ICONHAND);
+        return kStartupFailedStatus;
+    }
+    int status = kStartupFailedStatus;
+    {
+        InteractiveStart start(*this, *gui);
+        status = start.Run();
+    }
+    // The main frame's watermark command changes the option while the program runs.
+    m_backImage = ui::BackImageOption();
     exitInstance();
-    return 0;
+    return status;
 }
 
 void Application::exitInstance()
@@ -163,12 +209,13 @@ bool Application::WriteCommandLineScript(const CommandLineInfo& commandLine)
 
 int RunApplication(int argc, char** argv)
 {
-    StreamMessagePresenter presenter;
     try {
+        GuiSession gui(argc > 0 && argv[0] != nullptr ? argv[0] : "");
+        DesktopMessagePresenter presenter(gui);
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i)
             arguments.emplace_back(argv[i]);
-        Application application(TheStringTable(), presenter);
+        Application application(TheStringTable(), presenter, &gui);
         return application.Run(arguments);
     } catch (const std::exception& error) {
         std::cerr << GetOwnProductName() << ": " << error.what() << std::endl;

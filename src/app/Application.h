@@ -9,13 +9,16 @@
 #include "core/package/RuntimeFileSet.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace pellora {
 
+class GuiSession;
 class StringTable;
 
 // The fixed text of a start without string table.
@@ -34,9 +37,14 @@ inline constexpr int kMessageInstanceFailed = 999;
 // Process status of a start that ended at one of its checks.
 inline constexpr int kStartupFailedStatus = 1;
 
+// Texts of the start-up itself in the string table.
+inline constexpr std::string_view kStartSection = "START";
+inline constexpr int kStartNoDisplay = 1;
+
 class Application {
 public:
-    Application(StringTable& table, MessagePresenter& presenter);
+    // gui makes the windows of an interactive start; without it an interactive start ends at once.
+    Application(StringTable& table, MessagePresenter& presenter, GuiSession* gui = nullptr);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -49,18 +57,24 @@ public:
 
     const CommandLineInfo& commandLine() const { return m_commandLine; }
     bool IsViewMode() const { return m_commandLine.viewMode; }
-    // The main frame turns view mode on for the length of one operation.
-    void SetViewMode(bool on) { m_commandLine.viewMode = on; }
+    // The main frame turns view mode on for the length of one operation; the process-wide flag follows.
+    void SetViewMode(bool on);
     std::uint16_t language() const { return m_commandLine.language; }
     const std::string& name() const { return m_reporter.caption(); }
 
     int ShowMessage(int number) { return m_reporter.ShowMessage(number); }
     int ShowFileMessage(int number, std::string_view path) { return m_reporter.ShowFileMessage(number, path); }
+    MessageReporter& reporter() { return m_reporter; }
+    MessagePresenter& presenter() { return m_presenter; }
 
     StringTable& stringTable() { return m_table; }
     const RuntimeFileSet& runtimeFiles() const { return m_runtimeFiles; }
     std::int32_t backImage() const { return m_backImage; }
     void SetBackImage(std::int32_t value) { m_backImage = value; }
+    UserSettings& settings() { return m_settings; }
+
+    // Where this instance takes the files of later starts.
+    std::filesystem::path HandOverSocket() const;
 
     // Writes the command-line script for one printer; true when the script was written.
     static bool WriteCommandLineScript(const CommandLineInfo& commandLine);
@@ -68,13 +82,16 @@ public:
     static std::filesystem::path CommandLineScriptPath(const CommandLineInfo& commandLine);
 
 private:
-    // Takes the single-instance lock; 0 when this start may go on, else the process status.
-    int settleSingleInstance();
+    // Takes the single-instance lock; nothing when this start may go on, else the process status.
+    std::optional<int> settleSingleInstance();
+    // Gives the files to the running instance; true when they were delivered.
+    bool handOverFiles();
     int runInteractive();
     void exitInstance();
 
     StringTable& m_table;
     MessagePresenter& m_presenter;
+    GuiSession* m_gui;
     CommandLineInfo m_commandLine;
     MessageReporter m_reporter;
     std::unique_ptr<SingleInstance> m_instance;
@@ -83,7 +100,8 @@ private:
     std::int32_t m_backImage = 0;
 };
 
-// The program's entry: the application over the process-wide string table, messages on standard error.
+// The program's entry: the application over the process-wide string table; messages in boxes when the
+// user sees a screen, else on standard error.
 int RunApplication(int argc, char** argv);
 
 } // namespace pellora

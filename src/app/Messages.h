@@ -14,16 +14,20 @@ struct CommandLineInfo;
 // Message box styles and the buttons a box returns.
 enum : int {
     MB_OK = 0x00,
+    MB_OKCANCEL = 0x01,
+    MB_YESNOCANCEL = 0x03,
     MB_YESNO = 0x04,
     MB_ICONHAND = 0x10,
     MB_ICONSTOP = MB_ICONHAND,
     MB_ICONQUESTION = 0x20,
     MB_ICONEXCLAMATION = 0x30,
+    MB_ICONASTERISK = 0x40,
     MB_ICONMASK = 0xF0,
     MB_TYPEMASK = 0x0F,
 };
 enum : int {
     IDOK = 1,
+    IDCANCEL = 2,
     IDYES = 6,
     IDNO = 7,
 };

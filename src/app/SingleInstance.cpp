@@ -107,7 +107,12 @@ fs::path SingleInstance::DefaultFolder()
 
 std::string SingleInstance::LockFileName(std::string_view name)
 {
-    return std::string(name) + "-" + userName() + ".lock";
+    return std::string(name) + "-" + UserTag() + ".lock";
+}
+
+std::string SingleInstance::UserTag()
+{
+    return userName();
 }
 
 } // namespace pellora

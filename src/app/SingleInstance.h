@@ -33,8 +33,11 @@ public:
     static std::string InstanceName(const std::filesystem::path& programFile);
     // $XDG_RUNTIME_DIR when it names an absolute folder, else the temporary base folder.
     static std::filesystem::path DefaultFolder();
-    // name + "-" + the user's login name (or number) + ".lock".
+    // name + "-" + UserTag() + ".lock".
     static std::string LockFileName(std::string_view name);
+    // The user's login name (or number), with every character that a file name should not hold
+    // replaced by "_".
+    static std::string UserTag();
 
 private:
     std::string m_name;

@@ -164,8 +164,13 @@ DocumentResult CCorvan2Doc::readScript(const fs::path& path, const fs::path& rea
     std::string why;
     try {
         result = loaded.Load(readPath);
-        if (result != 1)
-            why = "not a script of this program";
+        if (result != 1) {
+            std::error_code error;
+            const fs::file_status status = fs::status(readPath, error);
+            why = status.type() == fs::file_type::regular ? "not a script of this program"
+                  : fs::exists(status)                    ? "not a file"
+                                                          : "no such file";
+        }
     } catch (const std::exception& error) {
         result = 0;
         why = ErrorText(error);

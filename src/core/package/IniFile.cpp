@@ -52,7 +52,7 @@ void CIniFile::Parse(std::string_view text)
         text.remove_prefix(3);
 
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t current = kNone; // none before the first section and inside a repeated one
+    std::size_t current = kNone; // none before the first section
     while (!text.empty()) {
         const auto lf = text.find('\n');
         const std::string_view line = text.substr(0, lf);
@@ -66,10 +66,11 @@ void CIniFile::Parse(std::string_view text)
             if (const auto close = name.find(']'); close != std::string_view::npos)
                 name = name.substr(0, close);
             name = TrimBlanks(name);
+            // A repeated section continues the first one of its name.
             const auto [it, added] = m_index.try_emplace(FoldCase(name), m_sections.size());
             if (added)
                 m_sections.emplace_back(std::string(name));
-            current = added ? it->second : kNone;
+            current = it->second;
             continue;
         }
         if (current != kNone)

@@ -37,7 +37,8 @@ private:
 
 // Lines are split at their first "="; key and value lose white space at both ends, the value then loses
 // every double quote at its start and end. A line without "=" gives an empty key and value; blank lines
-// give nothing. Of sections with the same name (compared without regard to case) only the first is kept.
+// give nothing. The lines of a section that appears again (same name without regard to case) are added to
+// the first section of that name, so that a text made of several pieces reads as one.
 class CIniFile {
 public:
     // Files larger than this are not read.

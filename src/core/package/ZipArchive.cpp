@@ -1,5 +1,6 @@
 #include "core/package/ZipArchive.h"
 
+#include "core/package/ZipWriter.h"
 #include "core/platform/Profile.h"
 
 #include <zip.h>
@@ -89,9 +90,10 @@ struct SourceFile {
     std::string name;
     std::uint64_t size = 0;
     mode_t mode = 0;
+    std::int64_t mtime = 0;
 };
 
-// What the file sources of one create run share: the progress count and the read buffer.
+// The progress count of one create run, fed by the writer after each file and every few MiB.
 class CreateRun {
 public:
     CreateRun(const ZipProgressCallback& callback, std::uint64_t files, std::uint64_t bytes)
@@ -102,36 +104,27 @@ public:
     }
 
     // false when the callback asked to stop.
-    bool addBytes(std::uint64_t bytes)
+    bool update(std::uint64_t filesDone, std::uint64_t bytesDone)
     {
-        m_state.bytesDone += bytes;
-        if (m_state.bytesDone - m_reportedBytes < kReportStep)
-            return true;
+        m_state.filesDone = filesDone;
+        m_state.bytesDone = bytesDone;
         return report();
     }
-    bool fileDone()
-    {
-        ++m_state.filesDone;
-        return report();
-    }
-    // Reports the end of a successful run; files the library had no need to read (empty ones) count too.
+    // Reports the end of a successful run once more unless the last report already said it.
     void finish()
     {
-        if (m_state.filesDone == m_state.filesTotal && m_state.bytesDone == m_reportedBytes)
+        if (m_state.filesDone == m_state.filesTotal && m_state.bytesDone == m_state.bytesTotal && m_reported)
             return;
         m_state.filesDone = m_state.filesTotal;
+        m_state.bytesDone = m_state.bytesTotal;
         report();
     }
     bool cancelled() const { return m_cancelled; }
-    // The library opens one source at a time, so all of them read through this one buffer.
-    std::vector<char>& readBuffer() { return m_readBuffer; }
 
 private:
-    static constexpr std::uint64_t kReportStep = 4u * 1024 * 1024;
-
     bool report()
     {
-        m_reportedBytes = m_state.bytesDone;
+        m_reported = true;
         if (m_callback && !m_cancelled && !m_callback(m_state))
             m_cancelled = true;
         return !m_cancelled;
@@ -139,123 +132,8 @@ private:
 
     const ZipProgressCallback& m_callback;
     ZipProgress m_state;
-    std::vector<char> m_readBuffer = std::vector<char>(256 * 1024);
-    std::uint64_t m_reportedBytes = 0;
+    bool m_reported = false;
     bool m_cancelled = false;
-};
-
-// A file read for the library only while its entry is written, so that no more than one file is open at a
-// time and every byte read is counted for the progress report.
-class FileSource {
-public:
-    FileSource(const SourceFile& file, CreateRun& run) : m_file(file), m_run(run)
-    {
-        zip_error_init(&m_error);
-    }
-    ~FileSource() { zip_error_fini(&m_error); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-
-    static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
-    {
-        auto* self = static_cast<FileSource*>(state);
-        if (command == ZIP_SOURCE_FREE) {
-            std::unique_ptr<FileSource> owned(self);
-            return 0;
-        }
-        return self->handle(data, length, command);
-    }
-
-private:
-    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
-    {
-        switch (command) {
-        case ZIP_SOURCE_OPEN:
-            m_fd = UniqueFd(::open(m_file.path.c_str(), O_RDONLY | O_CLOEXEC));
-            if (!m_fd.valid())
-                return failWith(ZIP_ER_OPEN, errno);
-            m_bufferStart = m_bufferEnd = 0;
-            m_position = 0;
-            return 0;
-        case ZIP_SOURCE_READ:
-            return read(static_cast<char*>(data), length);
-        case ZIP_SOURCE_CLOSE:
-            m_fd.reset();
-            return 0;
-        case ZIP_SOURCE_STAT: {
-            auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
-            if (!stat)
-                return -1;
-            struct stat info {};
-            if (::stat(m_file.path.c_str(), &info) != 0)
-                return failWith(ZIP_ER_READ, errno);
-            zip_stat_init(stat);
-            stat->size = static_cast<zip_uint64_t>(info.st_size);
-            stat->mtime = info.st_mtime;
-            stat->comp_method = ZIP_CM_STORE; // the data handed out is not compressed
-            stat->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD;
-            return sizeof(zip_stat_t);
-        }
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
-        case ZIP_SOURCE_SUPPORTS:
-            return ZIP_SOURCE_SUPPORTS_READABLE | ZIP_SOURCE_MAKE_COMMAND_BITMASK(ZIP_SOURCE_SUPPORTS);
-        default:
-            return failWith(ZIP_ER_OPNOTSUPP, 0);
-        }
-    }
-
-    zip_int64_t read(char* data, zip_uint64_t length)
-    {
-        std::vector<char>& buffer = m_run.readBuffer();
-        if (m_bufferStart == m_bufferEnd && length > 0) {
-            ssize_t got;
-            do {
-                got = ::read(m_fd.get(), buffer.data(), buffer.size());
-            } while (got < 0 && errno == EINTR);
-            if (got < 0)
-                return failWith(ZIP_ER_READ, errno);
-            m_bufferStart = 0;
-            m_bufferEnd = static_cast<std::size_t>(got);
-            if (got == 0) {
-                if (!m_reachedEnd) {
-                    m_reachedEnd = true;
-                    if (!m_run.fileDone())
-                        return failWith(ZIP_ER_CANCELLED, 0);
-                }
-                return 0;
-            }
-        }
-        const std::size_t count = static_cast<std::size_t>(
-            std::min<zip_uint64_t>(length, m_bufferEnd - m_bufferStart));
-        std::memcpy(data, buffer.data() + m_bufferStart, count);
-        m_bufferStart += count;
-        m_position += count;
-        // A source read twice (the library may start an entry over) is counted once.
-        if (m_position > m_counted) {
-            const std::uint64_t added = m_position - m_counted;
-            m_counted = m_position;
-            if (!m_run.addBytes(added))
-                return failWith(ZIP_ER_CANCELLED, 0);
-        }
-        return static_cast<zip_int64_t>(count);
-    }
-
-    zip_int64_t failWith(int zipError, int systemError)
-    {
-        zip_error_set(&m_error, zipError, systemError);
-        return -1;
-    }
-
-    SourceFile m_file;
-    CreateRun& m_run;
-    zip_error_t m_error;
-    UniqueFd m_fd;
-    std::size_t m_bufferStart = 0;
-    std::size_t m_bufferEnd = 0;
-    std::uint64_t m_position = 0;
-    std::uint64_t m_counted = 0;
-    bool m_reachedEnd = false;
 };
 
 // Collects every file below folder (following links to folders, but never into a folder that is being
@@ -296,7 +174,7 @@ bool collectFolder(const fs::path& folder, const std::string& prefix, std::vecto
             if (!collectFolder(path, prefix + name + "/", files, active, error))
                 return false;
         } else if (S_ISREG(info.st_mode)) {
-            files.push_back({path, prefix + name, static_cast<std::uint64_t>(info.st_size), info.st_mode});
+            files.push_back({path, prefix + name, static_cast<std::uint64_t>(info.st_size), info.st_mode, info.st_mtime});
         } else {
             error = "cannot add " + path.string() + ": not a regular file";
             return false;
@@ -473,7 +351,7 @@ bool CZipArchive::Create()
             folders.push_back(path);
         } else if (S_ISREG(info.st_mode)) {
             files.push_back({path, path.filename().string(), static_cast<std::uint64_t>(info.st_size),
-                             info.st_mode});
+                             info.st_mode, info.st_mtime});
         } else {
             return fail("cannot add " + path.string() + ": not a regular file");
         }
@@ -494,43 +372,22 @@ bool CZipArchive::Create()
     if (files.empty())
         return writeEmptyArchive(m_archiveName, m_lastError);
 
-    int openError = 0;
-    ZipHandle archive(zip_open(m_archiveName.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &openError));
-    if (!archive)
-        return fail("cannot create " + m_archiveName.string() + ": " + libraryErrorText(openError));
-
+    // The writer deflates pieces of the files on every processor and stores data that does not shrink.
     std::uint64_t totalBytes = 0;
-    for (const SourceFile& file : files)
-        totalBytes += file.size;
-    CreateRun run(m_progress, files.size(), totalBytes);
-
+    std::vector<ZipWriterEntry> entries;
+    entries.reserve(files.size());
     for (const SourceFile& file : files) {
-        auto state = std::make_unique<FileSource>(file, run);
-        zip_source_t* source = zip_source_function(archive.get(), &FileSource::callback, state.get());
-        if (!source)
-            return fail("cannot add " + file.path.string() + ": " + zip_strerror(archive.get()));
-        state.release(); // the source owns it now
-        const zip_int64_t index = zip_file_add(archive.get(), file.name.c_str(), source, ZIP_FL_ENC_GUESS);
-        if (index < 0) {
-            const std::string reason = zip_strerror(archive.get());
-            zip_source_free(source);
-            return fail("cannot add " + file.name + ": " + reason);
-        }
-        const auto entry = static_cast<zip_uint64_t>(index);
-        const bool stored = IsCompressedFileName(file.name);
-        const zip_uint32_t level = stored ? 0 : static_cast<zip_uint32_t>(m_compressionLevel);
-        if (zip_set_file_compression(archive.get(), entry, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, level) != 0 ||
-            zip_file_set_external_attributes(archive.get(), entry, 0, ZIP_OPSYS_UNIX,
-                                             static_cast<zip_uint32_t>(S_IFREG | (file.mode & 07777)) << 16) != 0)
-            return fail("cannot add " + file.name + ": " + zip_strerror(archive.get()));
+        totalBytes += file.size;
+        entries.push_back({file.path, file.name, file.size, static_cast<std::uint32_t>(file.mode & 07777), file.mtime,
+                           IsCompressedFileName(file.name)});
     }
-
-    if (zip_close(archive.get()) != 0) {
-        if (run.cancelled())
-            return fail("cancelled");
-        return fail("cannot write " + m_archiveName.string() + ": " + zip_strerror(archive.get()));
-    }
-    archive.release(); // closed
+    CreateRun run(m_progress, files.size(), totalBytes);
+    ZipWriter writer;
+    if (m_compressionLevel > 0)
+        writer.SetCompressionLevel(m_compressionLevel);
+    writer.SetProgressCallback([&run](std::uint64_t filesDone, std::uint64_t bytesDone) { return run.update(filesDone, bytesDone); });
+    if (!writer.Write(m_archiveName, entries))
+        return fail(writer.Cancelled() ? "cancelled" : writer.GetLastError());
     run.finish();
     return true;
 }

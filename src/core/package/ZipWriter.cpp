@@ -75,11 +75,6 @@ void putBytes(std::vector<std::uint8_t>& out, std::string_view bytes)
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
-std::uint32_t clamp32(std::uint64_t value)
-{
-    return value >= kMax32 ? kMax32 : static_cast<std::uint32_t>(value);
-}
-
 bool isValidUtf8(std::string_view text)
 {
     std::size_t i = 0;
@@ -143,6 +138,15 @@ public:
     ~FileHandle() { close(); }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileHandle& operator=(FileHandle&& other) noexcept
+    {
+        if (this != &other) {
+            close();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }

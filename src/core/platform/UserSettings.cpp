@@ -72,18 +72,54 @@ std::int64_t UserSettings::GetInt(std::string_view name, std::int64_t defaultVal
 
 bool UserSettings::SetInt(std::string_view name, std::int64_t value)
 {
+    return SetSectionString(kSettingsSection, name, std::to_string(value));
+}
+
+std::string UserSettings::GetString(std::string_view name, std::string_view defaultValue) const
+{
+    return GetSectionString(kSettingsSection, name, defaultValue);
+}
+
+bool UserSettings::SetString(std::string_view name, std::string_view value)
+{
+    return SetSectionString(kSettingsSection, name, value);
+}
+
+std::string UserSettings::GetSectionString(std::string_view section, std::string_view name,
+                                           std::string_view defaultValue) const
+{
+    if (m_file.empty())
+        return std::string(defaultValue);
+    const std::optional<std::string> text = platform::Profile::instance().get(m_file, section, name);
+    return text ? *text : std::string(defaultValue);
+}
+
+bool UserSettings::SetSectionString(std::string_view section, std::string_view name, std::string_view value)
+{
     if (m_file.empty())
         return false;
     std::error_code error;
     fs::create_directories(m_file.parent_path(), error);
     if (error)
         return false;
-    platform::Profile& profile = platform::Profile::instance();
-    if (!profile.write(m_file, kSettingsSection, name, std::to_string(value))) {
-        profile.forget(m_file);
+    return flushed(platform::Profile::instance().write(m_file, section, name, value));
+}
+
+bool UserSettings::RemoveSectionValue(std::string_view section, std::string_view name)
+{
+    if (m_file.empty())
         return false;
-    }
-    if (!profile.flush(m_file)) {
+    platform::Profile& profile = platform::Profile::instance();
+    if (!profile.get(m_file, section, name))
+        return true;
+    return flushed(profile.removeKey(m_file, section, name));
+}
+
+// Writes the cached file; a failed change or write drops the cache so that it never differs from the file.
+bool UserSettings::flushed(bool written)
+{
+    platform::Profile& profile = platform::Profile::instance();
+    if (!written || !profile.flush(m_file)) {
         profile.forget(m_file);
         return false;
     }

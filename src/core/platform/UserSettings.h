@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace pellora {
@@ -11,6 +12,10 @@ namespace pellora {
 inline constexpr std::string_view kSettingsSection = "Settings";
 inline constexpr std::string_view kSettingWindowHandle = "hWnd";
 inline constexpr std::string_view kSettingBackImage = "BackImage";
+inline constexpr std::string_view kSettingPlacement = "Placement";
+inline constexpr std::string_view kSettingBarState = "BarState";
+inline constexpr std::string_view kSettingBarWidth = "BarWidth";
+inline constexpr std::string_view kSettingBarHeight = "BarHeight";
 
 class UserSettings {
 public:
@@ -29,7 +34,21 @@ public:
     // Writes the value at once, creating the folder; false when it could not be written.
     bool SetInt(std::string_view name, std::int64_t value);
 
+    // The text as stored; defaultValue when it is missing.
+    std::string GetString(std::string_view name, std::string_view defaultValue = {}) const;
+    // Writes the text at once; false when it could not be written (a text holding CR or LF never is).
+    bool SetString(std::string_view name, std::string_view value);
+
+    // The same in another section of the file (the recently-used file list keeps its own).
+    std::string GetSectionString(std::string_view section, std::string_view name,
+                                 std::string_view defaultValue = {}) const;
+    bool SetSectionString(std::string_view section, std::string_view name, std::string_view value);
+    // Removes the value; true when it is gone from the file afterwards.
+    bool RemoveSectionValue(std::string_view section, std::string_view name);
+
 private:
+    bool flushed(bool written);
+
     std::filesystem::path m_file;
 };
 

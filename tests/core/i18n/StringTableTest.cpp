@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace fs = std::filesystem;
@@ -113,6 +114,22 @@ TEST(StringTable, TextKeysAreNumbersQuotesProtectBlanksAndLaterLinesWin)
     EXPECT_EQ(content.group.sections[0].name, "S");
     ASSERT_EQ(content.group.sections[0].entries.size(), 1u);
     EXPECT_EQ(content.group.sections[0].entries[0].textIds, (std::vector<std::uint32_t>{100, 7, 0}));
+}
+
+TEST(StringTable, RepeatedSectionsOfATableMadeOfPiecesReadAsOne)
+{
+    CIniFile ini;
+    ini.Parse(StringTableFixture::TableText("[String Table]\n1=one\n[Pellorix.exe\\S]\nA=1:1\n"
+                                            "[String Table]\n2=two\n1=ONE\n[pellorix.exe\\T]\nB=2:2\n"
+                                            "[Pellorix.exe\\S]\nC=3:2,1\n"));
+    StringTableContent content;
+    ASSERT_TRUE(string_table::ParseContent(ini, kStringTableGroup, content));
+    EXPECT_EQ(content.texts.at(1), "ONE");
+    EXPECT_EQ(content.texts.at(2), "two");
+    ASSERT_EQ(content.group.sections.size(), 2u);
+    EXPECT_EQ(content.group.sections[0].name, "S");
+    ASSERT_EQ(content.group.sections[0].entries.size(), 2u);
+    EXPECT_EQ(content.group.sections[0].entries[1].textIds, (std::vector<std::uint32_t>{2, 1}));
 }
 
 TEST(StringTable, HugeRangesCostOnlyTheTextsTheyHold)
@@ -226,17 +243,30 @@ TEST(StringTable, LanguageIdentifiersKeepThePrimaryLanguage)
     EXPECT_EQ(NormalizeLanguage(0), 0);
 }
 
-TEST(StringTable, ShippedNeutralTableHoldsEveryMessageAndGeneralText)
+TEST(StringTable, EveryShippedTableHoldsEveryMessageAndGeneralText)
 {
-    const StringTableFixture fixture;
-    fs::copy_file(fs::path(PELLORA_BIN_DIR) / "TSST0000.dat", fixture.folder().file("TSST0000.dat"));
-    StringTable table;
-    ASSERT_TRUE(table.Load(0, kStringTableGroup));
-    for (const int message : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 17, 22, 24, 25, 26, 27, 999})
-        EXPECT_FALSE(table.GetItemText("MESSAGE", message).empty()) << "message " << message;
-    for (const int item : {1, 2, 3, 6, 7, 11, 12, 101, 103, 106, 112})
-        EXPECT_FALSE(table.GetItemText("ETC", item).empty()) << "ETC item " << item;
-    EXPECT_EQ(table.GetItemText("ETC", 12), "Pellora");
+    std::vector<fs::path> shipped;
+    for (const auto& entry : fs::directory_iterator(PELLORA_BIN_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == 12 && name.rfind("TSST", 0) == 0 && name.substr(8) == ".dat")
+            shipped.push_back(entry.path());
+    }
+    ASSERT_NE(std::find(shipped.begin(), shipped.end(), fs::path(PELLORA_BIN_DIR) / "TSST0000.dat"), shipped.end());
+
+    for (const fs::path& file : shipped) {
+        SCOPED_TRACE(file.filename().string());
+        const auto language = static_cast<std::uint16_t>(std::stoul(file.filename().string().substr(4, 4), nullptr, 16));
+        const StringTableFixture fixture;
+        fs::copy_file(file, fixture.folder().file(file.filename().string()));
+        StringTable table;
+        ASSERT_TRUE(table.Load(language, kStringTableGroup));
+        // Only the table of the language itself: the neutral fallback is not in the fixture's folder.
+        for (const int message : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 17, 22, 24, 25, 26, 27, 999})
+            EXPECT_FALSE(table.GetItemText("MESSAGE", message).empty()) << "message " << message;
+        for (const int item : {1, 2, 3, 6, 7, 11, 12, 101, 103, 106, 112})
+            EXPECT_FALSE(table.GetItemText("ETC", item).empty()) << "ETC item " << item;
+        EXPECT_EQ(table.GetItemText("ETC", 12), "Pellora");
+    }
 }
 
 } // namespace

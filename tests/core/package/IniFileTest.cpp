@@ -51,7 +51,7 @@ TEST(IniFile, KeepsSectionsAndLinesInFileOrderWithTheLineRules)
     EXPECT_EQ(ini.GetSection(1)->GetEntry(2), nullptr);
 }
 
-TEST(IniFile, FindsSectionsAndKeysWithoutCaseAndKeepsTheFirstOfRepeatedSections)
+TEST(IniFile, FindsSectionsAndKeysWithoutCaseAndJoinsRepeatedSections)
 {
     CIniFile ini;
     ini.Parse("\xEF\xBB\xBF[File Info]\nType=one\n[other]\nx=1\n[FILE INFO]\nType=two\nVersion=5.0\n");
@@ -59,9 +59,11 @@ TEST(IniFile, FindsSectionsAndKeysWithoutCaseAndKeepsTheFirstOfRepeatedSections)
     const CIniSection* info = ini.FindSection("file info");
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->GetName(), "File Info");
+    EXPECT_EQ(entriesOf(info), (std::vector<std::pair<std::string, std::string>>{
+                                   {"Type", "one"}, {"Type", "two"}, {"Version", "5.0"}}));
     ASSERT_NE(info->FindValue("TYPE"), nullptr);
     EXPECT_EQ(*info->FindValue("TYPE"), "one");
-    EXPECT_EQ(info->FindValue("Version"), nullptr);
+    EXPECT_EQ(ini.GetSection(1)->GetName(), "other");
     EXPECT_EQ(ini.FindSection("missing"), nullptr);
 }
 

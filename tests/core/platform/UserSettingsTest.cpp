@@ -105,9 +105,48 @@ TEST(SettingsTest, AFileThatCannotBeMadeIsReportedAndReadsAsDefaults)
     EXPECT_FALSE(settings.SetInt(kSettingBackImage, 1));
     EXPECT_EQ(settings.GetInt(kSettingBackImage, 0), 0);
 
-    Settings nowhere {fs::path()};
+    UserSettings nowhere {fs::path()};
     EXPECT_FALSE(nowhere.SetInt(kSettingBackImage, 1));
     EXPECT_EQ(nowhere.GetInt(kSettingBackImage, 5), 5);
+}
+
+TEST(SettingsTest, TextsReadBackAndStayInTheirSection)
+{
+    const ScopedTempFolder folder;
+    ASSERT_TRUE(folder.valid());
+    const fs::path file = folder.path() / "Pellora.ini";
+    UserSettings settings(file);
+
+    EXPECT_EQ(settings.GetString(kSettingPlacement, "none"), "none");
+    const std::string placement(88, 'A');
+    ASSERT_TRUE(settings.SetString(kSettingPlacement, placement));
+    ASSERT_TRUE(settings.SetSectionString("Recent File List", "File1", "/home/admin/Office.qst"));
+    ASSERT_TRUE(settings.SetInt(kSettingBarWidth, 260));
+
+    const UserSettings reread(file);
+    EXPECT_EQ(reread.GetString("placement"), placement);
+    EXPECT_EQ(reread.GetSectionString("recent file list", "FILE1"), "/home/admin/Office.qst");
+    EXPECT_EQ(reread.GetString("File1", "-"), "-");
+    EXPECT_EQ(reread.GetInt(kSettingBarWidth), 260);
+
+    ASSERT_TRUE(settings.RemoveSectionValue("Recent File List", "File1"));
+    EXPECT_EQ(UserSettings(file).GetSectionString("Recent File List", "File1", "gone"), "gone");
+    EXPECT_TRUE(settings.RemoveSectionValue("Recent File List", "File9"));
+}
+
+TEST(SettingsTest, ATextWithALineBreakIsRefusedAndChangesNothing)
+{
+    const ScopedTempFolder folder;
+    ASSERT_TRUE(folder.valid());
+    const fs::path file = folder.path() / "Pellora.ini";
+    UserSettings settings(file);
+    ASSERT_TRUE(settings.SetString(kSettingBarState, "0A0B"));
+
+    EXPECT_FALSE(settings.SetString(kSettingBarState, "0A0B\r\nhWnd=1"));
+    EXPECT_FALSE(settings.SetString(kSettingBarState, std::string("0A\r\n[Other]")));
+    EXPECT_FALSE(settings.SetString(kSettingBarState, std::string("line\nbreak")));
+    EXPECT_EQ(UserSettings(file).GetString(kSettingBarState), "0A0B");
+    EXPECT_EQ(readFile(file), "[Settings]\r\nBarState=0A0B\r\n");
 }
 
 } // namespace

@@ -1,0 +1,175 @@
+#include "app/InteractiveStart.h"
+
+#include "app/Application.h"
+#include "core/package/Support.h"
+#include "ui/CoolDialogBar.h"
+#include "ui/FrameOptions.h"
+#include "ui/MainFrameIds.h"
+#include "ui/ProductArt.h"
+
+#include <QFile>
+
+namespace pellora {
+
+namespace {
+
+constexpr int kNormalPointSize = 9;
+constexpr int kBoldPointSize = 12;
+
+// Ends the event loop when the watched window is closed (hidden, not merely minimised); other top-level
+// windows such as a view-mode message box do not keep the program running.
+class QuitWhenHidden final : public QObject {
+public:
+    explicit QuitWhenHidden(QWidget& window)
+        : m_window(window)
+    {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_window && event->type() == QEvent::Hide && !m_window.isVisible())
+            QCoreApplication::quit();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& m_window;
+};
+
+} // namespace
+
+InteractiveStart::InteractiveStart(Application& application, QApplication& gui)
+    : m_application(application)
+    , m_gui(gui)
+    , m_messages(application.reporter())
+{
+    QObject::connect(&m_handOver, &DropFilesServer::filesDropped, &m_handOver,
+                     [this](const QStringList& files) { takeHandedOverFiles(files); });
+    QObject::connect(&m_signals, &TerminationSignals::terminationRequested, &m_signals, [this](int) {
+        if (m_frame)
+            m_frame->close();
+        else
+            QCoreApplication::quit();
+    });
+}
+
+InteractiveStart::~InteractiveStart()
+{
+    m_splash.reset();
+    m_handOver.Close();
+    withdrawWindow();
+    m_quitWatcher.reset();
+    m_frame.reset();
+}
+
+QFont InteractiveStart::NormalFont(const QFont& desktop)
+{
+    QFont font(desktop);
+    font.setPointSize(kNormalPointSize);
+    return font;
+}
+
+QFont InteractiveStart::BoldFont(const QFont& desktop)
+{
+    QFont font(desktop);
+    font.setPointSize(kBoldPointSize);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+int InteractiveStart::Run()
+{
+    if (!Start())
+        return kStartupFailedStatus;
+    QApplication::exec();
+    return 0;
+}
+
+bool InteractiveStart::Start()
+{
+    QApplication::setApplicationName(QString::fromStdString(m_application.name()));
+    QApplication::setWindowIcon(ui::ProductIcon());
+    QApplication::setFont(NormalFont(QApplication::font()));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const bool viewMode = m_application.IsViewMode();
+    if (viewMode)
+        m_viewModeFilter = std::make_unique<ViewModeInputFilter>();
+
+    ui::SetBackImageOption(m_application.backImage());
+    m_frame = std::make_unique<ui::CMainFrame>(m_application.settings());
+    if (!m_frame->Create(m_application.language()))
+        return false;
+    m_quitWatcher = std::make_unique<QuitWhenHidden>(*m_frame);
+
+    if (ui::CCoolDialogBar* bar = m_frame->DockingBar())
+        bar->hide();
+    if (!openDocuments())
+        return false;
+    if (ui::CCoolDialogBar* bar = m_frame->DockingBar())
+        bar->show();
+    if (!m_frame->RestoreWindowState())
+        m_frame->OnCommand(ui::ID_VIEW_RESET_LAYOUT);
+    m_frame->show();
+
+    if (!viewMode) {
+        publishWindow();
+        if (m_application.commandLine().showSplash)
+            m_splash = ui::SplashScreen::Show(GetModuleFolder());
+    }
+    return true;
+}
+
+bool InteractiveStart::openDocuments()
+{
+    const CommandLineInfo& commandLine = m_application.commandLine();
+    switch (commandLine.shellCommand) {
+    case ShellCommand::Dde:
+        // The desktop's document exchange has no counterpart here: no request will come.
+        return true;
+    case ShellCommand::Open:
+        for (const std::string& file : commandLine.fileList)
+            m_frame->OpenDocumentFile(QFile::decodeName(QByteArray::fromStdString(file)));
+        return true;
+    case ShellCommand::None:
+        break;
+    }
+    return m_frame->NewDocument();
+}
+
+void InteractiveStart::publishWindow()
+{
+    // Later starts find this instance by "hWnd" and hand their files over through the socket, so the
+    // socket listens before the value is written.
+    if (!m_handOver.Listen(m_application.HandOverSocket()))
+        return;
+    const std::int64_t handle = m_frame->WindowHandleValue();
+    if (m_application.settings().SetInt(kSettingWindowHandle, handle))
+        m_publishedHandle = handle;
+}
+
+void InteractiveStart::withdrawWindow()
+{
+    if (m_publishedHandle == 0)
+        return;
+    // Only the holder of the single-instance lock writes the value, so the cached file is current.
+    UserSettings& settings = m_application.settings();
+    if (settings.GetInt(kSettingWindowHandle, 0) == m_publishedHandle)
+        settings.SetInt(kSettingWindowHandle, 0);
+    m_publishedHandle = 0;
+}
+
+void InteractiveStart::takeHandedOverFiles(const QStringList& files)
+{
+    if (!m_frame)
+        return;
+    if (m_frame->isMinimized())
+        m_frame->showNormal();
+    m_frame->raise();
+    m_frame->activateWindow();
+    m_frame->OpenFiles(files);
+}
+
+} // namespace pellora

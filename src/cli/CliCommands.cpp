@@ -1,0 +1,336 @@
+#include "cli/CliCommands.h"
+
+#include "cli/MessagePrinter.h"
+#include "cli/ProgressDisplay.h"
+#include "core/discovery/ModelList.h"
+#include "core/i18n/StringTable.h"
+#include "core/model/Corvan2Doc.h"
+#include "core/package/PackageFile.h"
+#include "core/package/Support.h"
+#include "core/script/ScriptFile.h"
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace pellora::cli {
+
+namespace {
+
+constexpr int kMessageNoModelList = 24;
+constexpr const char* kScriptLogFile = "KOVAINST.LOG";
+constexpr const char* kScriptSubnetMask = "255.255.255.0";
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
+// Turns the first Ctrl+C (or termination request) of a build into a clean cancel, so that the build
+// removes what it wrote; a second one ends the process the usual way.
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        g_interrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &action, &m_previousInt);
+        sigaction(SIGTERM, &action, &m_previousTerm);
+    }
+    ~InterruptGuard()
+    {
+        sigaction(SIGINT, &m_previousInt, nullptr);
+        sigaction(SIGTERM, &m_previousTerm, nullptr);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    static bool Interrupted() { return g_interrupted != 0; }
+
+private:
+    struct sigaction m_previousInt {};
+    struct sigaction m_previousTerm {};
+};
+
+// Tabs and line breaks inside a value would split its column or line.
+std::string Field(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return out;
+}
+
+std::string JoinFolders(const std::vector<std::string>& folders)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (i != 0)
+            joined += ';';
+        joined += folders[i];
+    }
+    return joined;
+}
+
+int Report(const DocumentResult& result, const MessagePrinter& messages)
+{
+    if (result.fileMessage)
+        messages.FileMessage(result.message, result.file, result.detail);
+    else
+        messages.Message(result.message, result.detail);
+    return result.message != 0 ? result.message : kExitInternal;
+}
+
+// Opens a script, project or package into document; 0 or the status of the failure.
+int Open(CCorvan2Doc& document, const std::string& file, const MessagePrinter& messages)
+{
+    const DocumentResult result = document.OpenDocument(file);
+    return result.ok ? kExitSuccess : Report(result, messages);
+}
+
+// 0 when every printer passes, else the status: the message number of the check that failed.
+int Check(const CCorvan2Doc& document, const MessagePrinter& messages)
+{
+    const ValidationResult result = document.Validate();
+    if (result.ok())
+        return kExitSuccess;
+    const auto& printers = document.GetScript().printers;
+    if (result.printerIndex >= 0 && static_cast<std::size_t>(result.printerIndex) < printers.size())
+        messages.PrinterMessage(result.errorCode, result.printerIndex + 1,
+                                printers[static_cast<std::size_t>(result.printerIndex)]->printerName);
+    else
+        messages.Message(result.errorCode);
+    return result.errorCode;
+}
+
+int RunValidate(const Invocation& invocation, const MessagePrinter& messages)
+{
+    CCorvan2Doc document;
+    if (const int status = Open(document, invocation.input, messages))
+        return status;
+    if (const int status = Check(document, messages))
+        return status;
+    std::printf("%s: %zu printer(s), ready to build\n", invocation.input.c_str(),
+                document.GetScript().printers.size());
+    return kExitSuccess;
+}
+
+int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
+{
+    CCorvan2Doc document;
+    if (const int status = Open(document, invocation.input, messages))
+        return status;
+    if (const int status = Check(document, messages))
+        return status;
+
+    const InterruptGuard interrupts;
+    ProgressDisplay display(stderr, StandardErrorIsTerminal());
+    BuildEnvironment environment = BuildEnvironment::FromProgramFolder();
+    environment.progress = [&display](const BuildProgress& progress) {
+        display.Update(progress);
+        return !InterruptGuard::Interrupted();
+    };
+    document.SetBuildEnvironment(std::move(environment));
+    const DocumentResult result = document.SaveDocument(invocation.output);
+    display.Finish();
+    if (InterruptGuard::Interrupted() && !result.ok) {
+        messages.Plain("interrupted; no package was written");
+        return kExitInterrupted;
+    }
+    return result.ok ? kExitSuccess : Report(result, messages);
+}
+
+int RunScript(const Invocation& invocation, const MessagePrinter& messages)
+{
+    if (!ModelListExists()) {
+        messages.Message(kMessageNoModelList);
+        return kMessageNoModelList;
+    }
+    if (!IsModelListed(invocation.model)) {
+        messages.Plain(invocation.model + ": not a model of " + kModelListFileName);
+        return kExitModelNotListed;
+    }
+    std::string folder = invocation.folder;
+    if (folder.empty()) {
+        folder = GetModuleFolder().string();
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+    }
+
+    auto printer = std::make_unique<CPrinterInfoEx>();
+    printer->SetNetwork(1, invocation.address, kScriptSubnetMask, "", "");
+    printer->SetIdentity("", invocation.model + "(" + invocation.address + ")", invocation.model, "");
+    printer->SetOptionFlags(1);
+    printer->driverFolders.push_back(folder);
+
+    CScriptFile script;
+    script.printers.push_back(std::move(printer));
+    script.logFile = kScriptLogFile;
+    if (script.Write(invocation.output) != 1) {
+        messages.Message(kMessageCannotSave);
+        return kMessageCannotSave;
+    }
+    return kExitSuccess;
+}
+
+int RunShow(const Invocation& invocation, const MessagePrinter& messages)
+{
+    CCorvan2Doc document;
+    if (const int status = Open(document, invocation.input, messages))
+        return status;
+    PrintScript(stdout, document.GetScript());
+    return kExitSuccess;
+}
+
+int RunExtract(const Invocation& invocation, const MessagePrinter& messages)
+{
+    // Unpacked first into a folder of its own: a damaged package leaves nothing in the target folder.
+    const ScopedTempFolder staging;
+    if (!staging.valid()) {
+        messages.FileMessage(kMessageCannotOpenFile, invocation.input, "no temporary folder for unpacking");
+        return kMessageCannotOpenFile;
+    }
+    try {
+        CPackageFile package;
+        if (!package.Load(invocation.input, staging.path())) {
+            messages.FileMessage(kMessageCannotOpenFile, invocation.input);
+            return kMessageCannotOpenFile;
+        }
+    } catch (const std::exception& error) {
+        messages.FileMessage(kMessageCannotOpenFile, invocation.input, error.what());
+        return kMessageCannotOpenFile;
+    }
+    if (!CopyFolderTree(staging.path(), invocation.output)) {
+        messages.FileMessage(kMessageCannotSave, invocation.output);
+        return kMessageCannotSave;
+    }
+    return kExitSuccess;
+}
+
+} // namespace
+
+std::string UsageText()
+{
+    return "Usage: pellora-cli [--lang HEX] COMMAND [ARGUMENTS]\n"
+           "\n"
+           "Commands:\n"
+           "  validate PROJECT              check every printer as a package build does\n"
+           "  build PROJECT -o OUT.exe      validate, then build a package\n"
+           "  script --model M --address A [--folder F] -o OUT.qsm\n"
+           "                                write an install script for one printer named \"M(A)\";\n"
+           "                                F defaults to the program folder, M must be listed\n"
+           "                                in Modelname.dat\n"
+           "  show FILE                     print the settings and the printers (number, name,\n"
+           "                                model, address, driver folders; tab-separated)\n"
+           "  extract PACKAGE -o DIR        unpack a package into a folder\n"
+           "\n"
+           "PROJECT and FILE may be a project (.qst), an install script (.qsm) or a package (.exe).\n"
+           "\n"
+           "Options:\n"
+           "  -o, --output PATH   where build, script and extract write\n"
+           "  --lang HEX          language of the messages, a hexadecimal language identifier\n"
+           "                      (0 neutral, 407, 40A, 40C, 410, 411, 413, 416); a value that is not\n"
+           "                      hexadecimal is ignored\n"
+           "  -h, --help          show this help\n"
+           "\n"
+           "Exit status:\n"
+           "  0          success\n"
+           "  1          no string table beside the program\n"
+           "  5          a file cannot be opened as a project, script or package\n"
+           "  6          a project or script cannot be saved, a package cannot be built or unpacked\n"
+           "  9 to 27    the project fails the check before a build (the number of the message)\n"
+           "  24         Modelname.dat cannot be opened\n"
+           "  64         the command line does not fit this usage\n"
+           "  65         the model of \"script\" is not listed in Modelname.dat\n"
+           "  70         an unexpected internal failure\n"
+           "  130        the build was interrupted\n";
+}
+
+void PrintScript(std::FILE* out, const CScriptFile& script)
+{
+    const auto line = [out](const char* key, std::string_view value) {
+        std::fprintf(out, "%s=%s\n", key, Field(value).c_str());
+    };
+    const auto number = [out](const char* key, int value) { std::fprintf(out, "%s=%d\n", key, value); };
+    line("FILE", script.software);
+    line("VER", script.fileVersion);
+    line("DATE", script.date);
+    line("DESCRIPTION", script.scriptNote);
+    line("PRODUCTNAME", script.productName);
+    line("LOGFILE", script.logFile);
+    line("AUTOCOMPLETE", script.autoComplete);
+    line("TESTPAGE_TITLE", script.testPageTitle);
+    number("REBOOT", script.reboot);
+    number("CONFIRM_DRIVERCOPY", script.confirmDriverCopy);
+    number("REQUIRE_LOGON", script.requireLogon);
+    number("EXTEND_FEATURE", script.extendFeature);
+    std::fprintf(out, "COUNT=%zu\n", script.printers.size());
+    std::size_t index = 0;
+    for (const auto& printer : script.printers) {
+        std::fprintf(out, "%zu\t%s\t%s\t%s\t%s\n", ++index, Field(printer->printerName).c_str(),
+                     Field(printer->modelName).c_str(), Field(printer->address).c_str(),
+                     Field(JoinFolders(printer->driverFolders)).c_str());
+    }
+    std::fflush(out);
+}
+
+int RunCommand(const Invocation& invocation, const MessagePrinter& messages)
+{
+    switch (invocation.command) {
+    case Command::Validate:
+        return RunValidate(invocation, messages);
+    case Command::Build:
+        return RunBuild(invocation, messages);
+    case Command::Script:
+        return RunScript(invocation, messages);
+    case Command::Show:
+        return RunShow(invocation, messages);
+    case Command::Extract:
+        return RunExtract(invocation, messages);
+    case Command::Help:
+    case Command::None:
+        break;
+    }
+    return kExitUsage;
+}
+
+int Main(std::span<const std::string> arguments)
+{
+    UsageError usageError;
+    const Invocation invocation = ParseArguments(arguments, usageError);
+    if (invocation.command == Command::None) {
+        std::fprintf(stderr, "pellora-cli: %s\n", usageError.what.c_str());
+        std::fprintf(stderr, "Usage: pellora-cli [--lang HEX] validate|build|script|show|extract ... "
+                             "(pellora-cli --help tells more)\n");
+        return kExitUsage;
+    }
+    if (invocation.command == Command::Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitSuccess;
+    }
+
+    StringTable& table = TheStringTable();
+    if (!table.Load(invocation.language.value_or(DefaultLanguage()), kStringTableGroup)) {
+        std::fprintf(stderr, "resource file is not exist.\n");
+        return kExitNoStringTable;
+    }
+    const MessagePrinter messages(table, stderr);
+    try {
+        return RunCommand(invocation, messages);
+    } catch (const std::exception& error) {
+        messages.Plain(error.what());
+        return kExitInternal;
+    }
+}
+
+} // namespace pellora::cli

@@ -1,0 +1,166 @@
+#include "ui/ChildFrame.h"
+
+#include "core/model/ViewMode.h"
+#include "ui/CommandIcons.h"
+#include "ui/MainFrameIds.h"
+#include "ui/MessageService.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMenu>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+
+#include <algorithm>
+
+namespace pellora::ui {
+
+namespace {
+
+// Stands in for the project view while it is not part of the program.
+class PlaceholderView final : public QWidget {
+public:
+    explicit PlaceholderView(QWidget* parent)
+        : QWidget(parent)
+    {
+        setAutoFillBackground(true);
+        setBackgroundRole(QPalette::Base);
+        setMinimumSize(120, 80);
+    }
+};
+
+std::unique_ptr<QWidget> makeView(CCorvan2Doc&, QWidget* parent)
+{
+    return std::make_unique<PlaceholderView>(parent);
+}
+
+} // namespace
+
+CChildFrame::CChildFrame(std::unique_ptr<CCorvan2Doc> document, QWidget* parent)
+    : QMdiSubWindow(parent)
+    , m_document(std::move(document))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(DocumentTabIcon());
+    m_view = makeView(*m_document, this);
+    setWidget(m_view.get());
+    m_observer = m_document->AddObserver([this](long) { SyncTitle(); });
+    SyncTitle();
+    if (IsViewMode()) {
+        // The user cannot close a project window in view mode.
+        setWindowFlag(Qt::WindowCloseButtonHint, false);
+        for (QAction* action : systemMenu()->actions()) {
+            if (action->shortcuts().contains(QKeySequence(QKeySequence::Close)))
+                action->setEnabled(false);
+        }
+    }
+}
+
+CChildFrame::~CChildFrame()
+{
+    m_document->RemoveObserver(m_observer);
+    m_view.reset();
+}
+
+bool CChildFrame::HasProjectView()
+{
+    return false;
+}
+
+bool CChildFrame::RouteCommand(int)
+{
+    return false;
+}
+
+bool CChildFrame::RouteUpdate(int, bool&, bool&) const
+{
+    return false;
+}
+
+void CChildFrame::RetextView() {}
+
+void CChildFrame::SyncTitle()
+{
+    const QString title = QString::fromStdString(m_document->GetTitle());
+    if (windowTitle() == title)
+        return;
+    setWindowTitle(title);
+    emit titleChanged(this);
+}
+
+int CChildFrame::CascadeStep() const
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(this);
+    option.titleBarFlags = windowFlags();
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, this) + 2;
+}
+
+QRect CChildFrame::DefaultRect(const QRect& clientArea, const std::vector<QRect>& others, int step)
+{
+    QRect rect = clientArea.adjusted(8, 8, -8, -8);
+    if (rect.isEmpty() && !others.empty())
+        rect = others.back();
+    const auto taken = [&others](const QRect& candidate) {
+        return std::find(others.begin(), others.end(), candidate) != others.end();
+    };
+    while (taken(rect)) {
+        QRect next = rect;
+        next.setTopLeft(rect.topLeft() + QPoint(step, step));
+        if (next.height() <= 256)
+            break;
+        rect = next;
+    }
+    return rect;
+}
+
+void CChildFrame::PlaceDefault(const std::vector<QRect>& others)
+{
+    if (isMinimized() || isMaximized())
+        showNormal();
+    const QMdiArea* area = mdiArea();
+    const QRect client = area ? area->viewport()->rect() : QRect();
+    const QRect rect = DefaultRect(client, others, CascadeStep());
+    if (rect.isValid())
+        setGeometry(rect);
+}
+
+void CChildFrame::CloseWithoutAsking()
+{
+    m_askBeforeClosing = false;
+    if (!close())
+        m_askBeforeClosing = true;
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_askBeforeClosing && !IsViewMode() && m_document->IsModified()
+        && ShowMessage(kMessageConfirm) != kButtonYes) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted())
+        emit closing(this);
+}
+
+void CChildFrame::moveEvent(QMoveEvent* event)
+{
+    QMdiSubWindow::moveEvent(event);
+    rememberNormalRect();
+}
+
+void CChildFrame::resizeEvent(QResizeEvent* event)
+{
+    QMdiSubWindow::resizeEvent(event);
+    rememberNormalRect();
+}
+
+void CChildFrame::rememberNormalRect()
+{
+    if (!isMinimized() && !isMaximized())
+        m_normalRect = geometry();
+}
+
+} // namespace pellora::ui

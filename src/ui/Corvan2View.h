@@ -1,0 +1,116 @@
+#pragma once
+
+// The project view: the printer list of a project, a resize grip and the property tabs, with the
+// project's commands.
+
+#include "core/model/Corvan2Doc.h"
+#include "core/i18n/LayoutValue.h"
+#include "ui/TabHost.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+class QMimeData;
+class QTabWidget;
+
+namespace pellora::ui {
+
+class CListCtrl_Printer;
+class CTab;
+
+class CCorvan2View : public QWidget, public TabHost {
+    Q_OBJECT
+
+public:
+    // The pages in tab order.
+    enum Page : int { kPrinterPage = 0, kDriverPage = 1, kScriptPage = 2, kPageCount = 3 };
+    // The most printers a project takes from the view (adding, pasting, dropping).
+    static constexpr std::size_t kMaxPrinters = 1;
+
+    explicit CCorvan2View(CCorvan2Doc& document, QWidget* parent = nullptr);
+    ~CCorvan2View() override;
+
+    // Carries out a command; false when the view does not know it. In view mode every known command
+    // is ignored.
+    bool OnCommand(int id);
+    // The state of a command; false when the view does not know it.
+    bool UpdateCommand(int id, bool& enabled, bool& checked) const;
+    // Re-reads every text: column headers, tab labels and the pages.
+    void Retext();
+    // The document changed (or the language did): menu texts, headers, tab labels, the list, and in
+    // view mode the pages.
+    void OnUpdate(long hint);
+
+    // Shows the message of a failed pre-build check and selects the printer, page and control at fault.
+    void ShowValidationFailure(const ValidationResult& result);
+    // Hands a record to the list (the left pane's add); 0 when the project took it, -1 when it stays
+    // with the caller.
+    int AddPrinterRecord(std::unique_ptr<CPrinterInfoEx>& record);
+    // Drops data on the list as if it had been dropped at no item; true when something changed.
+    bool DropOnList(const QMimeData* data);
+
+    CCorvan2Doc& Document() const { return m_document; }
+    CListCtrl_Printer* PrinterList() const { return m_list; }
+    QTabWidget* Tabs() const { return m_tabs; }
+    CTab* Page(int page) const;
+    QWidget* Grip() const { return m_grip; }
+    const LayoutTable& Layout() const { return m_layout; }
+
+    // The build uses this environment instead of the program's own (tests, other program folders).
+    void SetBuildEnvironment(BuildEnvironment environment) { m_buildEnvironment = std::move(environment); }
+
+    // Every project view of the process, in the order they were made.
+    static std::vector<CCorvan2View*> AllViews();
+
+    // TabHost
+    CCorvan2Doc* HostDocument() override { return &m_document; }
+    bool SelectedPrinters(std::vector<CPrinterInfoEx*>& printers) override;
+    CCorvan2Doc::ObserverId HostObserverId() const override { return m_observer; }
+    void PrintersEdited(const std::vector<CPrinterInfoEx*>& printers) override;
+
+signals:
+    // A project or package file was written: it belongs in the recently-used list.
+    void recentFileAdded(const QString& path);
+    // The printer count changed: the left pane's add button re-checks its state.
+    void printerCountChanged();
+    // A page asked for a frame command (Ctrl+N, Ctrl+O, Ctrl+S).
+    void frameCommandRequested(int id);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildPages();
+    void addPrinter();
+    void saveProjectAs();
+    void createPackage();
+    void closeAll();
+    // Validates the project; shows the failure and returns false when it does not pass.
+    bool validate();
+    // The default file name of the save dialogs: the base name of the path, else of the title.
+    QString defaultFileName() const;
+    QString documentFolder() const;
+    BuildEnvironment buildEnvironment() const;
+    void showResult(const DocumentResult& result);
+    void onPrinterCountChanged();
+    void refreshCurrentPage();
+
+    CCorvan2Doc& m_document;
+    CCorvan2Doc::ObserverId m_observer = CCorvan2Doc::kNoObserver;
+    CListCtrl_Printer* m_list = nullptr;
+    QWidget* m_grip = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    std::array<CTab*, kPageCount> m_pages{};
+    LayoutTable m_layout;
+    std::optional<BuildEnvironment> m_buildEnvironment;
+    bool m_building = false;
+};
+
+} // namespace pellora::ui

@@ -1,0 +1,21 @@
+#pragma once
+
+// The process-wide options the main frame switches while the program runs: the language and the watermark.
+
+#include <cstdint>
+
+namespace pellora::ui {
+
+// The language of the string table in use (0 = the neutral table).
+std::uint16_t CurrentLanguage();
+void SetCurrentLanguage(std::uint16_t language);
+
+// The watermark option ("BackImage"): the start loads it, the frame toggles it, the exit saves it.
+std::int32_t BackImageOption();
+void SetBackImageOption(std::int32_t value);
+inline bool IsWatermarkOn()
+{
+    return BackImageOption() != 0;
+}
+
+} // namespace pellora::ui
