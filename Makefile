@@ -6,7 +6,7 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test asan-test fuzz bench clean
+.PHONY: all deps build run test asan-test fuzz bench screenshots clean
 
 all: build
 
@@ -38,6 +38,11 @@ bench: deps
 	@cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPELLORA_BENCH=ON -DPELLORA_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	sh bench/run.sh $(BENCH_BUILD)
+
+# Pictures of the windows on the offscreen platform, written to $(BUILD)/screenshots/.
+screenshots: build
+	@cmake --build $(BUILD) --target pellora_screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/pellora_screenshots $(BUILD)/bin $(BUILD)/screenshots
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

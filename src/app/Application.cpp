@@ -70,7 +70,6 @@ fs::path Application::HandOverSocket() const
     return HandOverSocketPath(name, folder);
 }
 
-
 int Application::Run(std::span<const std::string> arguments)
 {
     // Messages carry the product name of the program's own version strings.

@@ -109,9 +109,9 @@ int QtMessagePresenter::ShowNonBlocking(const std::string& text, const std::stri
     box.installEventFilter(m_filter.get());
     for (QWidget* child : box.findChildren<QWidget*>())
         child->installEventFilter(m_filter.get());
-    box.adjustSize();
-
-    QRect place(QPoint(0, 0), box.sizeHint());
+    // The box takes its final size when it is shown, so it is placed afterwards.
+    box.show();
+    QRect place(QPoint(0, 0), box.frameGeometry().size());
     if (m_lastPosition) {
         place.moveTopLeft(m_lastPosition->topLeft());
     } else if (const QWidget* owner = mainWindow()) {
@@ -120,7 +120,6 @@ int QtMessagePresenter::ShowNonBlocking(const std::string& text, const std::stri
         place.moveCenter(screen->availableGeometry().center());
     }
     box.move(keptOnScreen(place, QApplication::primaryScreen()).topLeft());
-    box.show();
     return 0;
 }
 

@@ -27,7 +27,7 @@ int textWidth(const QLabel& label)
 {
     const QFontMetrics metrics(label.font());
     int widest = 0;
-    for (const QString& line : label.text().split('\n'))
+    for (const QString& line : QString(label.text()).remove(QChar('\r')).split(QChar('\n')))
         widest = std::max(widest, metrics.horizontalAdvance(line));
     return widest;
 }
@@ -85,17 +85,19 @@ void CAboutDlg::placeControls()
 
     m_icon.setGeometry(16, h / 2 - kIconSide / 2, kIconSide, kIconSide);
     m_version.setGeometry(kTextLeft, h / 3 - 9, w - 168, kVersionHeight);
-    const QSize copyright = QFontMetrics(m_copyright.font()).size(0, m_copyright.text());
-    m_copyright.setGeometry(kTextLeft, 2 * h / 3 - 9, copyright.width(), copyright.height());
+    const QStringList lines = QString(m_copyright.text()).remove(QChar('\r')).split(QChar('\n'));
+    const int copyrightHeight = QFontMetrics(m_copyright.font()).height() * static_cast<int>(lines.size());
+    m_copyright.setGeometry(kTextLeft, 2 * h / 3 - 9, textWidth(m_copyright), copyrightHeight);
     m_ok.setGeometry(w - 104, h / 3 - 11, kButtonWidth, kButtonHeight);
 
-    // Centred on the owner, else on the screen.
-    QRect place(QPoint(0, 0), frameGeometry().size().expandedTo(client));
+    // Centred on the owner, else on the screen. Client rectangles are centred: the window frames are
+    // not known before the box is shown, and they add the same on both sides.
+    QRect place(QPoint(0, 0), client);
     if (const QWidget* owner = parentWidget(); owner != nullptr && owner->isVisible())
-        place.moveCenter(owner->window()->frameGeometry().center());
+        place.moveCenter(owner->window()->geometry().center());
     else if (const QScreen* screen = QApplication::primaryScreen())
         place.moveCenter(screen->availableGeometry().center());
-    move(place.topLeft());
+    setGeometry(place);
 }
 
 void ShowAboutBox(QWidget* parent)

@@ -2,6 +2,7 @@
 
 #include "core/model/ViewMode.h"
 #include "ui/CommandIcons.h"
+#include "ui/Corvan2View.h"
 #include "ui/MainFrameIds.h"
 #include "ui/MessageService.h"
 
@@ -16,35 +17,16 @@
 
 namespace pellora::ui {
 
-namespace {
-
-// Stands in for the project view while it is not part of the program.
-class PlaceholderView final : public QWidget {
-public:
-    explicit PlaceholderView(QWidget* parent)
-        : QWidget(parent)
-    {
-        setAutoFillBackground(true);
-        setBackgroundRole(QPalette::Base);
-        setMinimumSize(120, 80);
-    }
-};
-
-std::unique_ptr<QWidget> makeView(CCorvan2Doc&, QWidget* parent)
-{
-    return std::make_unique<PlaceholderView>(parent);
-}
-
-} // namespace
-
 CChildFrame::CChildFrame(std::unique_ptr<CCorvan2Doc> document, QWidget* parent)
     : QMdiSubWindow(parent)
     , m_document(std::move(document))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(DocumentTabIcon());
-    m_view = makeView(*m_document, this);
+    m_view = std::make_unique<CCorvan2View>(*m_document, this);
     setWidget(m_view.get());
+    connect(m_view.get(), &CCorvan2View::recentFileAdded, this, &CChildFrame::recentFileAdded);
+    connect(m_view.get(), &CCorvan2View::frameCommandRequested, this, &CChildFrame::frameCommandRequested);
     m_observer = m_document->AddObserver([this](long) { SyncTitle(); });
     SyncTitle();
     if (IsViewMode()) {
@@ -60,25 +42,30 @@ CChildFrame::CChildFrame(std::unique_ptr<CCorvan2Doc> document, QWidget* parent)
 CChildFrame::~CChildFrame()
 {
     m_document->RemoveObserver(m_observer);
+    // The view leaves the window before it goes, and goes before the document it shows.
+    setWidget(nullptr);
     m_view.reset();
 }
 
-bool CChildFrame::HasProjectView()
+bool CChildFrame::RouteCommand(int id)
 {
-    return false;
+    return m_view->OnCommand(id);
 }
 
-bool CChildFrame::RouteCommand(int)
+bool CChildFrame::RouteUpdate(int id, bool& enabled, bool& checked) const
 {
-    return false;
+    return m_view->UpdateCommand(id, enabled, checked);
 }
 
-bool CChildFrame::RouteUpdate(int, bool&, bool&) const
+void CChildFrame::RetextView()
 {
-    return false;
+    m_view->Retext();
 }
 
-void CChildFrame::RetextView() {}
+void CChildFrame::ShowValidationFailure(const ValidationResult& result)
+{
+    m_view->ShowValidationFailure(result);
+}
 
 void CChildFrame::SyncTitle()
 {
@@ -120,7 +107,11 @@ void CChildFrame::PlaceDefault(const std::vector<QRect>& others)
     if (isMinimized() || isMaximized())
         showNormal();
     const QMdiArea* area = mdiArea();
-    const QRect client = area ? area->viewport()->rect() : QRect();
+    QRect client;
+    if (area) {
+        // Before the frame is first shown the viewport has not been laid out: take the size it will have.
+        client = area->isVisible() ? area->viewport()->rect() : QRect(QPoint(0, 0), area->maximumViewportSize());
+    }
     const QRect rect = DefaultRect(client, others, CascadeStep());
     if (rect.isValid())
         setGeometry(rect);

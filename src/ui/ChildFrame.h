@@ -12,6 +12,8 @@
 
 namespace pellora::ui {
 
+class CCorvan2View;
+
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -20,15 +22,15 @@ public:
     ~CChildFrame() override;
 
     CCorvan2Doc& Document() const { return *m_document; }
-    QWidget* View() const { return m_view.get(); }
-    // Whether the view is the project view (false while a plain placeholder stands in for it).
-    static bool HasProjectView();
+    CCorvan2View* View() const { return m_view.get(); }
 
     // The view's commands: true when the view carried the command out / knows its state.
     bool RouteCommand(int id);
     bool RouteUpdate(int id, bool& enabled, bool& checked) const;
     // The view re-reads its texts.
     void RetextView();
+    // Shows the message of a failed pre-build check and selects the printer and control at fault.
+    void ShowValidationFailure(const ValidationResult& result);
 
     // Takes the document's title as the window's; emits titleChanged when it differs.
     void SyncTitle();
@@ -50,6 +52,10 @@ signals:
     void titleChanged(CChildFrame* frame);
     // The window has agreed to close and goes away.
     void closing(CChildFrame* frame);
+    // The view wrote a project or package file, which belongs in the recently-used list.
+    void recentFileAdded(const QString& path);
+    // A page of the view asked for a command of the frame.
+    void frameCommandRequested(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -61,7 +67,7 @@ private:
 
     // The document goes after the view, which may still speak to it while it goes.
     std::unique_ptr<CCorvan2Doc> m_document;
-    std::unique_ptr<QWidget> m_view;
+    std::unique_ptr<CCorvan2View> m_view;
     CCorvan2Doc::ObserverId m_observer = CCorvan2Doc::kNoObserver;
     QRect m_normalRect;
     bool m_askBeforeClosing = true;

@@ -138,6 +138,12 @@ CCoolDialogBar::CCoolDialogBar(QMainWindow* frame, QWidget* dialog, int id)
     });
     connect(m_strip, &CCaptionStrip::closeClicked, this, &CCoolDialogBar::closeRequested);
 
+    m_trackWatch.setInterval(50);
+    connect(&m_trackWatch, &QTimer::timeout, this, [this] {
+        if (QWidget::mouseGrabber() != m_band)
+            CancelEdgeDrag();
+    });
+
     m_dockedWidth = kDockingBarDefaultWidth;
     UpdateMinimumSize();
 }
@@ -275,7 +281,10 @@ void CCoolDialogBar::BeginEdgeDrag(const QPoint& globalPos)
     if (!m_trackBand)
         m_trackBand = new QRubberBand(QRubberBand::Line, m_frame);
     MoveEdgeDrag(globalPos);
-    m_trackBand->show();
+    if (m_tracking) {
+        m_trackBand->show();
+        m_trackWatch.start();
+    }
 }
 
 void CCoolDialogBar::MoveEdgeDrag(const QPoint& globalPos)
@@ -313,6 +322,7 @@ void CCoolDialogBar::CancelEdgeDrag()
     if (!m_tracking)
         return;
     m_tracking = false;
+    m_trackWatch.stop();
     if (m_trackBand)
         m_trackBand->hide();
     if (QWidget::mouseGrabber() == m_band)

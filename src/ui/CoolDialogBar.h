@@ -10,6 +10,7 @@
 #include <QRubberBand>
 #include <QSize>
 #include <QStringList>
+#include <QTimer>
 
 namespace pellora::ui {
 
@@ -137,6 +138,7 @@ private:
     int m_trackCentreX = 0;
     int m_trackOldWidth = 0;
     QPointer<QRubberBand> m_trackBand;
+    QTimer m_trackWatch; // ends a drag whose mouse went to another window
 };
 
 } // namespace pellora::ui

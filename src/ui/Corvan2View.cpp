@@ -7,7 +7,7 @@
 #include "ui/LayoutApply.h"
 #include "ui/LeftPane.h"
 #include "ui/ListCtrl_Printer.h"
-#include "ui/MenuTexts.h"
+#include "ui/MainFrame.h"
 #include "ui/MessageService.h"
 #include "ui/PackageBuildRunner.h"
 #include "ui/PrinterIcons.h"
@@ -21,7 +21,6 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMdiSubWindow>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -230,10 +229,8 @@ void CCorvan2View::Retext()
 void CCorvan2View::OnUpdate(long)
 {
     // The frame's menus follow the language of the moment.
-    if (QWidget* top = window(); top && top != this) {
-        if (auto* bar = top->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
-            RetextMenuBar(bar, Strings(), IsViewMode());
-    }
+    if (auto* frame = qobject_cast<CMainFrame*>(window()))
+        frame->RetextMenuBar();
     m_list->SetColumnTexts(ItemTexts(kFormSection, IDC_PRINTER_LIST));
     const QStringList labels = ItemTexts(kFormSection, IDC_PROPERTY_TABS);
     for (int page = 0; page < m_tabs->count(); ++page)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 #include <string>
 
@@ -20,6 +21,26 @@ QString& remembered()
     static QString folder;
     return folder;
 }
+
+// An open-file dialog that takes a new file name only inside a folder that exists.
+class OpenFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (fileMode() == AnyFile && !files.isEmpty()) {
+            const QFileInfo file(files.front());
+            if (!file.exists() && !file.absoluteDir().exists()) {
+                if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->selectAll();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
 
 } // namespace
 
@@ -54,7 +75,7 @@ QString ChooseFolder(QWidget* owner, const QString& title, const QString& initia
 QString ChooseOpenFile(QWidget* owner, const QString& title, const QString& initialFile,
                        const QStringList& filters, bool existingFile)
 {
-    QFileDialog dialog(owner, title);
+    OpenFileDialog dialog(owner, title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(existingFile ? QFileDialog::ExistingFile : QFileDialog::AnyFile);

@@ -303,7 +303,8 @@ CListCtrl_Printer::CListCtrl_Printer(QWidget* parent)
     auto* icons = new PrinterItemView<QListView>(*this);
     icons->setModel(m_model);
     icons->setSelectionModel(m_selection);
-    icons->setUniformItemSizes(true);
+    // Item sizes differ between the modes: no size is cached across them.
+    icons->setUniformItemSizes(false);
     icons->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_iconView = icons;
 

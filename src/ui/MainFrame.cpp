@@ -52,6 +52,7 @@ void ShowAboutBox(QWidget* parent);
 namespace {
 
 constexpr int kUpdateInterval = 250;
+constexpr int kStatusBarMinimumHeight = 23;
 
 // Commands the active project view carries out and whose state it decides.
 bool isViewCommand(int id)
@@ -340,7 +341,7 @@ void CMainFrame::createStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     SetControlId(bar, AFX_IDW_STATUS_BAR);
-    bar->setMinimumHeight(23);
+    bar->setMinimumHeight(kStatusBarMinimumHeight);
     bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
     m_statusPane = new QLabel(bar);
     m_statusPane->setObjectName(QStringLiteral("StatusPane0"));
@@ -419,12 +420,17 @@ CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
         m_tabs->RemoveFrame(frame);
         scheduleUpdate();
     });
+    connect(child, &CChildFrame::recentFileAdded, this, [this](const QString& path) {
+        m_recentFiles.Add(toPath(path));
+        m_recentFiles.Save(m_settings);
+        refreshRecentFileItems();
+    });
+    connect(child, &CChildFrame::frameCommandRequested, this, [this](int id) { OnCommand(id); });
     connect(child, &QObject::destroyed, this, [this](QObject* frame) {
         m_tabs->RemoveFrame(frame);
         scheduleUpdate();
     });
-    if (!isVisible() && layout())
-        layout()->activate(); // the client area gets its size before the frame is first shown
+    settleLayout();
     std::vector<QRect> others;
     for (CChildFrame* other : Children()) {
         if (other != child)
@@ -432,11 +438,22 @@ CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
     }
     child->PlaceDefault(others);
     m_tabs->AddFrame(child);
+    statusBar()->setMinimumHeight(std::max(kStatusBarMinimumHeight, m_tabs->sizeHint().height()));
     child->show();
     m_mdi->setActiveSubWindow(child);
     m_tabs->SelectFrame(child);
     scheduleUpdate();
     return child;
+}
+
+void CMainFrame::settleLayout()
+{
+    // A frame not shown yet lays its bars out only when asked: the client area needs its true size
+    // before project windows are placed in it.
+    if (layout()) {
+        layout()->invalidate();
+        layout()->activate();
+    }
 }
 
 CChildFrame* CMainFrame::ActiveChild() const
@@ -691,7 +708,7 @@ bool CMainFrame::validateForSave(CChildFrame* child)
     const ValidationResult result = child->Document().Validate();
     if (result.ok())
         return true;
-    ShowMessage(result.errorCode);
+    child->ShowValidationFailure(result);
     return false;
 }
 
@@ -1019,6 +1036,7 @@ void CMainFrame::ResetLayout()
     }
     m_dockingBar->show();
 
+    settleLayout();
     std::vector<CChildFrame*> children = Children();
     for (CChildFrame* child : children) {
         std::vector<QRect> others;

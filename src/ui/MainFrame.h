@@ -143,6 +143,7 @@ private:
     void refreshRecentFileItems();
     void refreshWindowList();
     void scheduleUpdate();
+    void settleLayout();
 
     // Commands.
     void openWithDialog();

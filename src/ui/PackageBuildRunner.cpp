@@ -44,7 +44,7 @@ BuildProgressDialog::BuildProgressDialog(QWidget* owner)
     auto* cancel = new QPushButton(ItemText(kBuildSection, kBuildCancel));
     setCancelButton(cancel);
     // Cancelling is a request to the build; the dialog goes when the build has cleaned up.
-    disconnect(this, &QProgressDialog::canceled, this, &QProgressDialog::cancel);
+    disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
     connect(this, &QProgressDialog::canceled, this, &BuildProgressDialog::requestCancel);
 }
 

@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "app/DropFilesBlock.h"
+#include "app/DropFilesHandOver.h"
 #include "app/SingleInstance.h"
 #include "core/package/IniFile.h"
 #include "core/package/Support.h"
@@ -8,13 +10,21 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,9 +39,14 @@ namespace {
 constexpr std::string_view kNeutralBody = "[String Table]\r\n"
                                           "103=Another instance runs.\r\n"
                                           "105=Model list missing.\r\n"
+                                          "106=Cannot open.\r\n"
+                                          "107=No display.\r\n"
                                           "[Pellorix.exe\\MESSAGE]\r\n"
                                           "M4=4:103\r\n"
-                                          "M24=24:105\r\n";
+                                          "M5=5:106\r\n"
+                                          "M24=24:105\r\n"
+                                          "[Pellorix.exe\\START]\r\n"
+                                          "ND=1:107\r\n";
 constexpr std::string_view kGermanBody = "[String Table]\r\n"
                                          "103=Eine andere Instanz l\xC3\xA4uft.\r\n"
                                          "[Pellorix.exe\\MESSAGE]\r\n"
@@ -51,13 +66,72 @@ std::string readFile(const fs::path& file)
     return text.str();
 }
 
+// Variables each run sets for itself; the display variables are left out unless a test gives them, so
+// that a start has no display by default.
 bool isPrivateVariable(std::string_view entry)
 {
-    for (const char* name : {"HOME=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=", "TMPDIR=", "LANG=", "LANGUAGE=", "LC_"}) {
+    for (const char* name : {"HOME=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=", "TMPDIR=", "LANG=", "LANGUAGE=", "LC_",
+                             "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="}) {
         if (entry.substr(0, std::strlen(name)) == name)
             return true;
     }
     return false;
+}
+
+const std::map<std::string, std::string> kOffscreen {{"QT_QPA_PLATFORM", "offscreen"}};
+
+// A started program: killed and reaped when the test leaves it running.
+struct Child {
+    pid_t pid = -1;
+    bool reaped = false;
+    int status = 0;
+    fs::path outFile;
+    fs::path errFile;
+
+    Child() = default;
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child()
+    {
+        if (pid > 0 && !reaped) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+
+    std::string err() const { return readFile(errFile); }
+    bool running()
+    {
+        if (pid <= 0 || reaped)
+            return false;
+        const pid_t result = ::waitpid(pid, &status, WNOHANG);
+        if (result == pid)
+            reaped = true;
+        return result == 0;
+    }
+    // Waits for the end; the exit status, -1 when the program did not exit normally.
+    int wait()
+    {
+        if (pid <= 0)
+            return -1;
+        if (!reaped) {
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            reaped = true;
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(30))
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }
 
 // Runs the built program from a program folder of its own, with its own home, configuration,
@@ -70,6 +144,10 @@ protected:
         for (const char* name : {"home", "config", "run", "tmp"})
             fs::create_directories(m_places.path() / name);
         fs::copy_file(fs::path(PELLORA_BIN_DIR) / "pellora", program());
+        for (const char* picture : {"CVDATA1.DAT", "CVDATA2.DAT"}) {
+            std::error_code error;
+            fs::copy_file(fs::path(PELLORA_BIN_DIR) / picture, programFolder() / picture, error);
+        }
     }
 
     fs::path programFolder() const { return m_fixture.folder().path(); }
@@ -77,8 +155,11 @@ protected:
     fs::path script() const { return programFolder() / kCommandLineScriptName; }
     fs::path runtimeFolder() const { return m_places.path() / "run"; }
     fs::path settingsFile() const { return m_places.path() / "config" / "VARDO" / "Pellora.ini"; }
+    fs::path socketFile() const { return HandOverSocketPath("pellora", runtimeFolder()); }
 
-    RunResult run(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& extra = {})
+    // Starts the program without waiting for it; its output goes to files named after the tag.
+    void start(Child& child, const std::vector<std::string>& arguments,
+               const std::map<std::string, std::string>& extra = {}, const std::string& tag = "run")
     {
         std::vector<std::string> environment;
         for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -102,18 +183,17 @@ protected:
             envp.push_back(entry.data());
         envp.push_back(nullptr);
 
-        const fs::path outFile = m_places.path() / "stdout.txt";
-        const fs::path errFile = m_places.path() / "stderr.txt";
-        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        child.outFile = m_places.path() / (tag + "-stdout.txt");
+        child.errFile = m_places.path() / (tag + "-stderr.txt");
+        const int out = ::open(child.outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const int err = ::open(child.errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const std::string folderText = programFolder().string();
-        RunResult result;
         if (out < 0 || err < 0) {
             ADD_FAILURE() << "cannot create the output files";
-            return result;
+            return;
         }
-        const pid_t child = ::fork();
-        if (child == 0) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
             if (::chdir(folderText.c_str()) != 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
                 ::_exit(126);
             ::execve(argv[0], argv.data(), envp.data());
@@ -121,17 +201,53 @@ protected:
         }
         ::close(out);
         ::close(err);
-        if (child < 0) {
+        if (pid < 0)
             ADD_FAILURE() << "cannot start the program";
-            return result;
-        }
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readFile(outFile);
-        result.err = readFile(errFile);
+        child.pid = pid;
+    }
+
+    static RunResult finish(Child& child)
+    {
+        RunResult result;
+        result.status = child.wait();
+        result.out = readFile(child.outFile);
+        result.err = readFile(child.errFile);
         return result;
+    }
+
+    RunResult run(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& extra = {})
+    {
+        Child child;
+        start(child, arguments, extra);
+        return finish(child);
+    }
+
+    // The "hWnd" value of the settings file as another process sees it; 0 when there is none.
+    long long windowHandle() const
+    {
+        const std::string text = readFile(settingsFile());
+        const std::size_t at = text.find("hWnd=");
+        return at == std::string::npos ? 0 : std::atoll(text.c_str() + at + 5);
+    }
+
+    void writeWindowHandle(long long value) const
+    {
+        fs::create_directories(settingsFile().parent_path());
+        std::ofstream(settingsFile(), std::ios::binary | std::ios::trunc) << "[Settings]\r\nhWnd=" << value << "\r\n";
+    }
+
+    // Starts an interactive first instance on the offscreen platform and waits until it has published
+    // its window.
+    void startFirstInstance(Child& first, const std::vector<std::string>& arguments = {})
+    {
+        start(first, arguments, kOffscreen, "first");
+        ASSERT_TRUE(waitUntil([&] { return windowHandle() != 0 || !first.running(); }));
+        ASSERT_TRUE(first.running()) << first.err();
+    }
+
+    fs::path writeProjectFile(std::string_view name, std::string_view bytes) const
+    {
+        return m_fixture.folder().writeFile(name, bytes);
     }
 
     // Holds the single-instance lock the way a running interactive instance does.
@@ -162,6 +278,7 @@ protected:
     ScopedTempFolder m_places;
 };
 
+// The runs of this test have no display at all: script mode needs none.
 TEST_F(ApplicationTest, ScriptModeWritesOnePrinterSilently)
 {
     const RunResult result = run({"/MVARDO RX-C3400", "/A10.0.0.5", "/I/srv/drivers/rx"});
@@ -217,18 +334,216 @@ TEST_F(ApplicationTest, ScriptModeRunsBesideARunningInstanceButASecondInteractiv
 
 TEST_F(ApplicationTest, UnlistedModelViewModeAndDdeStartInteractively)
 {
+    // Without a display the interactive start cannot make its windows and says so.
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>> {
              {"/MRX-Z9999", "/A10.0.0.5"},
              {"/V", "/MRX-C3400", "/A10.0.0.5"},
              {"/MRX-C3400", "/A10.0.0.5", "/dde"},
          }) {
         const RunResult result = run(arguments);
-        EXPECT_EQ(result.status, 0) << arguments[0];
-        EXPECT_NE(result.err.find("not available"), std::string::npos) << result.err;
+        EXPECT_EQ(result.status, kStartupFailedStatus) << arguments[0];
+        EXPECT_EQ(result.err, "Pellora: No display.\n") << arguments[0];
         EXPECT_FALSE(fs::exists(script())) << arguments[0];
     }
-    // The interactive start writes "BackImage" when it ends.
-    EXPECT_EQ(readFile(settingsFile()), "[Settings]\r\nBackImage=0\r\n");
+}
+
+TEST_F(ApplicationTest, AnInteractiveStartPublishesItsWindowAndTakesItBackAtTheEnd)
+{
+    Child first;
+    startFirstInstance(first);
+    EXPECT_TRUE(fs::exists(socketFile()));
+    EXPECT_EQ(readFile(settingsFile()).find("BackImage"), std::string::npos); // written at the end
+
+    ASSERT_EQ(::kill(first.pid, SIGTERM), 0);
+    EXPECT_EQ(first.wait(), 0) << first.err();
+    EXPECT_EQ(windowHandle(), 0);
+    EXPECT_NE(readFile(settingsFile()).find("BackImage=0\r\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(socketFile()));
+    EXPECT_EQ(first.err().find("Pellora:"), std::string::npos) << first.err(); // no message was shown
+}
+
+TEST_F(ApplicationTest, FilesOfTheCommandLineAreOpenedAsProjects)
+{
+    ASSERT_EQ(run({"/MRX-C3400", "/A10.0.0.5"}).status, 0);
+    const fs::path bad = writeProjectFile("bad.qst", "this is no project");
+
+    Child first;
+    startFirstInstance(first, {script().string(), "bad.qst"});
+    // The script opens silently, the damaged file is reported by name.
+    const std::string err = first.err();
+    EXPECT_NE(err.find("Pellora: bad.qst:\nCannot open.\n"), std::string::npos) << err;
+    EXPECT_EQ(err.find(std::string(kCommandLineScriptName) + ":"), std::string::npos) << err;
+    ASSERT_EQ(::kill(first.pid, SIGTERM), 0);
+    EXPECT_EQ(first.wait(), 0);
+}
+
+TEST_F(ApplicationTest, ASecondStartHandsItsFilesToTheFirstAndEnds)
+{
+    writeProjectFile("one.qst", "not a project");
+    writeProjectFile("two.qst", "no project either");
+    Child first;
+    startFirstInstance(first);
+
+    const RunResult second = run({"one.qst", "/Ftwo.qst"});
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.out, "");
+    EXPECT_EQ(second.err, "");
+
+    // The first instance opens both, in order (each reports that it is no project).
+    EXPECT_TRUE(waitUntil([&] { return first.err().find("two.qst:") != std::string::npos; })) << first.err();
+    const std::string err = first.err();
+    const std::size_t one = err.find("Pellora: one.qst:\nCannot open.\n");
+    const std::size_t two = err.find("Pellora: two.qst:\nCannot open.\n");
+    ASSERT_NE(one, std::string::npos) << err;
+    ASSERT_NE(two, std::string::npos) << err;
+    EXPECT_LT(one, two);
+
+    // A second start without files has nothing to hand over.
+    const RunResult empty = run({});
+    EXPECT_EQ(empty.status, kStartupFailedStatus);
+    EXPECT_EQ(empty.err, "Pellora: Another instance runs.\n");
+
+    ASSERT_EQ(::kill(first.pid, SIGTERM), 0);
+    EXPECT_EQ(first.wait(), 0);
+}
+
+TEST_F(ApplicationTest, HostileBlocksDoNotHarmTheFirstInstance)
+{
+    writeProjectFile("after.qst", "not a project");
+    Child first;
+    startFirstInstance(first);
+
+    std::vector<std::uint8_t> truncated = EncodeDropFiles(std::vector<std::string> {"/x/a.qst", "/x/b.qst"});
+    truncated.resize(truncated.size() - 5);
+    std::vector<std::uint8_t> wild = EncodeDropFiles(std::vector<std::string> {"/x/c.qst"});
+    wild[0] = 0xFF;
+    wild[1] = 0xFF;
+    wild[2] = 0xFF;
+    wild[3] = 0xFF;
+    for (const auto& block : {std::vector<std::uint8_t> {}, std::vector<std::uint8_t>(19, 0), truncated, wild,
+                              std::vector<std::uint8_t>(300000, 0xAB)})
+        SendDropFiles(socketFile(), block);
+
+    const fs::path after = fs::canonical(programFolder()) / "after.qst";
+    ASSERT_EQ(SendDropFiles(socketFile(), EncodeDropFiles(std::vector<std::string> {after.string()})),
+              HandOverResult::Delivered);
+    EXPECT_TRUE(waitUntil([&] { return first.err().find("after.qst:") != std::string::npos; })) << first.err();
+    EXPECT_TRUE(first.running());
+    const std::string err = first.err();
+    for (const char* name : {"a.qst", "b.qst", "c.qst"})
+        EXPECT_EQ(err.find(name), std::string::npos) << name;
+
+    ASSERT_EQ(::kill(first.pid, SIGTERM), 0);
+    EXPECT_EQ(first.wait(), 0);
+}
+
+// The test takes the first instance's part: it holds the lock and listens at the socket.
+class HandOverReceiver {
+public:
+    explicit HandOverReceiver(const fs::path& socket)
+    {
+        m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socket.c_str(), sizeof(address.sun_path) - 1);
+        EXPECT_EQ(::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        EXPECT_EQ(::listen(m_listener, 4), 0);
+    }
+    ~HandOverReceiver() { ::close(m_listener); }
+
+    // The bytes of the next connection up to its end; nothing when none comes within the time.
+    std::optional<std::string> receive(std::chrono::milliseconds timeout = std::chrono::seconds(20)) const
+    {
+        pollfd entry {m_listener, POLLIN, 0};
+        if (::poll(&entry, 1, static_cast<int>(timeout.count())) != 1)
+            return std::nullopt;
+        const int connection = ::accept(m_listener, nullptr, nullptr);
+        if (connection < 0)
+            return std::nullopt;
+        std::string bytes;
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::read(connection, buffer, sizeof(buffer))) > 0)
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        ::close(connection);
+        return bytes;
+    }
+
+private:
+    int m_listener = -1;
+};
+
+TEST_F(ApplicationTest, TheHandOverBlockIsByteExact)
+{
+    const auto lock = holdInstanceLock();
+    writeWindowHandle(4242);
+    const HandOverReceiver receiver(socketFile());
+
+    Child second;
+    start(second, {"a.qst", "sub/b c.qst"});
+    const std::optional<std::string> block = receiver.receive();
+    EXPECT_EQ(finish(second).status, 0);
+    ASSERT_TRUE(block);
+
+    const std::string folder = fs::canonical(programFolder()).string();
+    std::string expected("\x14\0\0\0" "\0\0\0\0" "\0\0\0\0" "\x01\0\0\0" "\0\0\0\0", 20);
+    expected += folder + "/a.qst";
+    expected += '\0';
+    expected += folder + "/sub/b c.qst";
+    expected += '\0';
+    expected += '\0';
+    EXPECT_EQ(*block, expected);
+    EXPECT_EQ(block->size(), 20 + (folder.size() + 7) + (folder.size() + 13) + 1);
+}
+
+TEST_F(ApplicationTest, TheSecondStartWaitsForTheFirstToPublishItsWindow)
+{
+    const auto lock = holdInstanceLock();
+    writeWindowHandle(0);
+    const HandOverReceiver receiver(socketFile());
+
+    Child second;
+    start(second, {"late.qst"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    EXPECT_TRUE(second.running()); // still polling "hWnd"
+    EXPECT_FALSE(receiver.receive(std::chrono::milliseconds(0)));
+    writeWindowHandle(31337);
+
+    const std::optional<std::string> block = receiver.receive();
+    ASSERT_TRUE(block);
+    EXPECT_NE(block->find("/late.qst"), std::string::npos);
+    EXPECT_EQ(finish(second).status, 0);
+}
+
+TEST_F(ApplicationTest, WithoutAWindowToTakeThemTheFilesAreRefusedWithMessage4)
+{
+    const auto lock = holdInstanceLock();
+
+    // "hWnd" stays 0: the second start gives up after 50 tries 100 ms apart.
+    writeWindowHandle(0);
+    const auto began = std::chrono::steady_clock::now();
+    const RunResult waited = run({"a.qst"});
+    EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(4500));
+    EXPECT_EQ(waited.status, kStartupFailedStatus);
+    EXPECT_EQ(waited.err, "Pellora: Another instance runs.\n");
+
+    // A value is there but nobody listens: no live window.
+    writeWindowHandle(99);
+    const RunResult stale = run({"a.qst"});
+    EXPECT_EQ(stale.status, kStartupFailedStatus);
+    EXPECT_EQ(stale.err, "Pellora: Another instance runs.\n");
+}
+
+TEST_F(ApplicationTest, AViewModeSecondStartNeverHandsOver)
+{
+    const auto lock = holdInstanceLock();
+    writeWindowHandle(4242);
+    const HandOverReceiver receiver(socketFile());
+
+    const RunResult result = run({"/V", "a.qst"});
+    EXPECT_EQ(result.status, kStartupFailedStatus);
+    EXPECT_EQ(result.err, "Pellora: Another instance runs.\n");
+    EXPECT_FALSE(receiver.receive(std::chrono::milliseconds(100)));
 }
 
 TEST_F(ApplicationTest, MissingStringTableShowsTheFixedTextEvenInScriptMode)

@@ -7,7 +7,6 @@
 #include "QtTestApplication.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
 
 #include <sys/socket.h>
 #include <sys/un.h>

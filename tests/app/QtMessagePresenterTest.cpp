@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QMainWindow>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -126,9 +125,10 @@ TEST_F(QtMessagePresenterTest, TheNonBlockingBoxTakesNoInputAndCannotBeClosedByT
     bool clicked = false;
     QObject::connect(box, &QMessageBox::buttonClicked, [&clicked] { clicked = true; });
     QAbstractButton* ok = box->button(QMessageBox::Ok);
-    QTest::mouseClick(ok, Qt::LeftButton);
-    QTest::keyClick(ok, Qt::Key_Return);
-    QTest::keyClick(box, Qt::Key_Escape);
+    test::SendClick(ok, Qt::LeftButton);
+    test::SendKey(ok, Qt::Key_Return);
+    test::SendKey(ok, Qt::Key_Space, " ");
+    test::SendKey(box, Qt::Key_Escape);
     box->close();
     EXPECT_FALSE(clicked);
     EXPECT_TRUE(box->isVisible());
@@ -156,7 +156,7 @@ TEST_F(QtMessagePresenterTest, InputReachesTheNonBlockingBoxWhenAllowed)
     ASSERT_NE(box, nullptr);
     bool clicked = false;
     QObject::connect(box, &QMessageBox::buttonClicked, [&clicked] { clicked = true; });
-    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    test::SendClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     EXPECT_TRUE(clicked);
     m_presenter.CloseNonBlocking();
 }

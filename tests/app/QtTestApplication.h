@@ -3,6 +3,9 @@
 // A QApplication on the offscreen platform for the tests of one test suite.
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -38,5 +41,24 @@ private:
         return arguments;
     }
 };
+
+// Input as the platform delivers it: through the application, so that its event filters see it.
+inline void SendKey(QWidget* widget, Qt::Key key, const QString& text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+inline void SendClick(QWidget* widget, Qt::MouseButton button)
+{
+    const QPointF inside(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(inside);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, global, button, button, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, global, button, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
 
 } // namespace pellora::test

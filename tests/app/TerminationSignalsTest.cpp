@@ -21,10 +21,10 @@ TEST_F(TerminationSignalsTest, ASignalBecomesARequestInTheEventLoopAndTheOldHand
     struct sigaction before {};
     ASSERT_EQ(::sigaction(SIGTERM, &own, &before), 0);
     {
-        TerminationSignals signals;
-        ASSERT_TRUE(signals.IsActive());
+        TerminationSignals catcher;
+        ASSERT_TRUE(catcher.IsActive());
         std::vector<int> requests;
-        QObject::connect(&signals, &TerminationSignals::terminationRequested,
+        QObject::connect(&catcher, &TerminationSignals::terminationRequested,
                          [&requests](int number) { requests.push_back(number); });
         ::raise(SIGTERM);
         ::raise(SIGINT);

@@ -39,6 +39,6 @@ TEST(LayoutTable, RulesReplaceAndEvaluateToRectangles)
     const auto rects = table.Evaluate(764, 500);
     ASSERT_EQ(rects.size(), 2u);
     EXPECT_EQ(rects.at(1000), (LayoutRect{0, 0, 764, 300}));
-    EXPECT_EQ(rects.at(1001), (LayoutRect{376, 4, 386, 16}));
+    EXPECT_EQ(rects.at(1001), (LayoutRect{384, 4, 394, 16}));
     EXPECT_EQ(table.Find(7), nullptr);
 }

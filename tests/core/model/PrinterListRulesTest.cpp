@@ -3,22 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace pellora {
 namespace {
 
-CPrinterInfoEx Record(const std::string& name, const std::string& address, const std::string& model = "RX-C3400")
+// Records are not copyable by value: each test gets them from here.
+std::unique_ptr<CPrinterInfoEx> Make(const std::string& name, const std::string& address,
+                                     const std::string& model = "RX-C3400")
 {
-    CPrinterInfoEx record;
-    record.printerName = name;
-    record.address = address;
-    record.modelName = model;
+    auto record = std::make_unique<CPrinterInfoEx>();
+    record->printerName = name;
+    record->address = address;
+    record->modelName = model;
     return record;
 }
 
 TEST(PrinterListRulesTest, MissingValuesShowAsNone)
 {
-    CPrinterInfoEx record = Record("", "", "");
+    auto owned = Make("", "", "");
+    CPrinterInfoEx& record = *owned;
     EXPECT_EQ(PrinterItemText(record, kColumnName), kNoneText);
     EXPECT_EQ(PrinterItemText(record, kColumnAddress), kNoneText);
     EXPECT_EQ(PrinterItemText(record, kColumnModel), kNoneText);
@@ -30,7 +34,9 @@ TEST(PrinterListRulesTest, MissingValuesShowAsNone)
         record.address = placeholder;
         EXPECT_EQ(PrinterItemText(record, kColumnAddress), kNoneText) << placeholder;
     }
-    record = Record("Office", "10.0.0.7", "VDL-N4000+");
+    record.printerName = "Office";
+    record.address = "10.0.0.7";
+    record.modelName = "VDL-N4000+";
     record.macAddress = "00AA11BB22CC";
     record.identityNote = "Floor 2";
     EXPECT_EQ(PrinterItemText(record, kColumnName), "Office");
@@ -42,7 +48,8 @@ TEST(PrinterListRulesTest, MissingValuesShowAsNone)
 
 TEST(PrinterListRulesTest, ImageShowsDefaultPrinterAndIncompleteRecords)
 {
-    CPrinterInfoEx record = Record("Office", "10.0.0.7");
+    auto owned = Make("Office", "10.0.0.7");
+    CPrinterInfoEx& record = *owned;
     EXPECT_FALSE(IsIncompleteRecord(record));
     EXPECT_EQ(PrinterImageIndex(record), 0);
     record.defaultPrinter = 1;
@@ -56,9 +63,9 @@ TEST(PrinterListRulesTest, ImageShowsDefaultPrinterAndIncompleteRecords)
     EXPECT_EQ(PrinterImageIndex(record), 1);
 
     // A missing MAC address does not make a record incomplete; a missing name or model does.
-    EXPECT_FALSE(IsIncompleteRecord(Record("Office", "10.0.0.7")));
-    EXPECT_TRUE(IsIncompleteRecord(Record("", "10.0.0.7")));
-    EXPECT_TRUE(IsIncompleteRecord(Record("Office", "10.0.0.7", "")));
+    EXPECT_FALSE(IsIncompleteRecord(*Make("Office", "10.0.0.7")));
+    EXPECT_TRUE(IsIncompleteRecord(*Make("", "10.0.0.7")));
+    EXPECT_TRUE(IsIncompleteRecord(*Make("Office", "10.0.0.7", "")));
 }
 
 TEST(PrinterListRulesTest, DottedQuads)
@@ -76,7 +83,7 @@ TEST(PrinterListRulesTest, DottedQuads)
 
 int Compare(const std::string& a, const std::string& b)
 {
-    return ComparePrinterColumn(Record("n", a), Record("n", b), kColumnAddress);
+    return ComparePrinterColumn(*Make("n", a), *Make("n", b), kColumnAddress);
 }
 
 TEST(PrinterListRulesTest, AddressOrder)
@@ -103,8 +110,10 @@ TEST(PrinterListRulesTest, AddressOrder)
 
 TEST(PrinterListRulesTest, TextColumnsCompareAsBytesWithCase)
 {
-    CPrinterInfoEx upper = Record("Beta", "", "VDL");
-    CPrinterInfoEx lower = Record("alpha", "", "rx");
+    auto upperRecord = Make("Beta", "", "VDL");
+    auto lowerRecord = Make("alpha", "", "rx");
+    CPrinterInfoEx& upper = *upperRecord;
+    CPrinterInfoEx& lower = *lowerRecord;
     upper.macAddress = "AA";
     lower.macAddress = "aa";
     upper.identityNote = "\xE3\x81\x82"; // a multi-byte character sorts after ASCII

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -201,6 +203,36 @@ TEST_F(PackageBuilderTest, PackageHoldsRuntimeFilesTemplateDriversSettingsAndPro
     if (!fs::exists(test::kUnzipProgram))
         GTEST_SKIP() << "Info-ZIP unzip is not installed";
     EXPECT_EQ(test::RunProgram({test::kUnzipProgram, "-tqq", zip.string()}), 0);
+}
+
+TEST_F(PackageBuilderTest, DriverFolderOnAnotherFileSystemIsCopiedAlike)
+{
+    // Staging links files where it can; a driver folder elsewhere must be copied with the same result.
+    const fs::path shared = "/dev/shm";
+    std::error_code ec;
+    if (!fs::is_directory(shared, ec))
+        GTEST_SKIP() << "no second file system at " << shared;
+    struct stat sharedInfo {};
+    struct stat workInfo {};
+    if (::stat(shared.c_str(), &sharedInfo) != 0 || ::stat(GetWorkFolder().c_str(), &workInfo) != 0 ||
+        sharedInfo.st_dev == workInfo.st_dev)
+        GTEST_SKIP() << shared << " is on the file system of the work folder";
+    const fs::path elsewhere = shared / ("pellora-driver-" + std::to_string(::getpid()));
+    WriteFileBytes(elsewhere / "RX.INF", kInf);
+    WriteFileBytes(elsewhere / "sub" / "data.bin", RandomBytes(100000, 9));
+    addPrinter("P", {driver(0), elsewhere});
+    fs::create_directories(out());
+    PackageBuilder build = builder();
+    const bool built = build.BuildPackage(m_script, out() / "p.exe");
+    CPackageFile package;
+    const bool loaded = built && package.Load(out() / "p.exe", m_temp.path() / "unpacked");
+    const auto copied = SnapshotTree(m_temp.path() / "unpacked" / "DRIVER_000" / "001");
+    const auto original = SnapshotTree(elsewhere);
+    fs::remove_all(elsewhere, ec);
+    ASSERT_TRUE(built) << build.lastError();
+    ASSERT_TRUE(loaded) << package.GetLastError();
+    EXPECT_EQ(copied, original);
+    EXPECT_EQ(SnapshotTree(m_temp.path() / "unpacked" / "DRIVER_000" / "000"), SnapshotTree(driver(0)));
 }
 
 TEST_F(PackageBuilderTest, TemplateNameDropsOnlyTheLastExtension)

@@ -1,0 +1,283 @@
+#pragma once
+
+// Shared pieces of the project view tests: string tables made from the delivered fragments, a recorder
+// of numbered messages, a driver for modal dialogs, and a program folder that can build packages.
+
+#include "StubPaths.h"
+#include "core/i18n/StringTable.h"
+#include "core/model/Corvan2Doc.h"
+#include "core/package/Support.h"
+#include "support/StringTableFixture.h"
+#include "ui/MessageService.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace pellora::test {
+
+inline std::string ReadDeliveredFragment(const std::string& language, const std::string& name)
+{
+    std::ifstream in(std::string(PELLORA_SOURCE_DIR) + "/resources/strings/" + language + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Fragments joined into one table body with a single "String Table" section, since a repeated
+// section would not be read.
+inline std::string JoinFragments(const std::vector<std::string>& fragments)
+{
+    std::string texts;
+    std::string sections;
+    for (const std::string& fragment : fragments) {
+        std::istringstream lines(fragment);
+        std::string line;
+        bool inTexts = false;
+        while (std::getline(lines, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (!line.empty() && line.front() == '[')
+                inTexts = line == "[String Table]";
+            if (line == "[String Table]")
+                continue;
+            (inTexts ? texts : sections) += line + "\n";
+        }
+    }
+    return "[String Table]\n" + texts + "\n" + sections;
+}
+
+// The texts of "ETC" that the view and its document use.
+inline constexpr const char* kViewEtcFragment = "[String Table]\n"
+                                                "9001=Project\n"
+                                                "9002=Printer\n"
+                                                "9003=Install Script\n"
+                                                "9006=Printer Package\n"
+                                                "9007=All Files\n"
+                                                "9012=Pellora\n"
+                                                "9101=Save Project As\n"
+                                                "9103=Create Package\n"
+                                                "[Pellorix.exe\\ETC]\n"
+                                                "NEW_DOCUMENT_TITLE=1:9001\n"
+                                                "NEW_PRINTER_NAME=2:9002\n"
+                                                "SCRIPT_FILE_TYPE=3:9003\n"
+                                                "PACKAGE_FILE_TYPE=6:9006\n"
+                                                "ALL_FILES_TYPE=7:9007\n"
+                                                "PRODUCT_NAME=12:9012\n"
+                                                "SAVE_SCRIPT_TITLE=101:9101\n"
+                                                "SAVE_PACKAGE_TITLE=103:9103\n";
+
+inline std::string ViewTableBody(const std::string& language)
+{
+    return JoinFragments({ReadDeliveredFragment(language, "ProjectView.txt"), ReadDeliveredFragment(language, "Tabs.txt"),
+                          kViewEtcFragment});
+}
+
+// A program folder with the view's tables in English, German and Japanese, the English one loaded.
+class ViewStrings {
+public:
+    ViewStrings()
+        : m_tables(ViewTableBody("0000"))
+    {
+        m_tables.WriteTableFor(0x0407, ViewTableBody("0407"));
+        m_tables.WriteTableFor(0x0411, ViewTableBody("0411"));
+        Load(0);
+    }
+    bool Load(std::uint16_t language) { return TheStringTable().Load(language, kStringTableGroup); }
+    const TestProgramFolder& folder() const { return m_tables.folder(); }
+
+private:
+    StringTableFixture m_tables;
+};
+
+// Installed as the message service for its lifetime; records every number shown.
+class ViewMessageRecorder : public ui::MessageService {
+public:
+    ViewMessageRecorder() { ui::SetMessageService(this); }
+    ~ViewMessageRecorder() override { ui::SetMessageService(nullptr); }
+    ViewMessageRecorder(const ViewMessageRecorder&) = delete;
+    ViewMessageRecorder& operator=(const ViewMessageRecorder&) = delete;
+
+    int ShowMessage(int number) override
+    {
+        shown.push_back(number);
+        return 1;
+    }
+    int ShowFileMessage(int number, std::string_view) override
+    {
+        shown.push_back(number);
+        return 1;
+    }
+
+    std::vector<int> shown;
+};
+
+// Answers modal dialogs in turn: each step waits for a modal dialog its test accepts and then acts on
+// it; a dialog is taken again only after another one was. Actions must not run a dialog themselves:
+// they post what they do (see Post). A dialog that stays at the front for five seconds is closed and
+// counted as unexpected.
+class ModalScript {
+public:
+    using Test = std::function<bool(QWidget*)>;
+    using Action = std::function<void(QWidget*)>;
+
+    ModalScript()
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start();
+    }
+
+    ModalScript& Then(Test test, Action action)
+    {
+        m_steps.push_back({std::move(test), std::move(action)});
+        return *this;
+    }
+
+    bool done() const { return m_steps.empty(); }
+    int unexpected() const { return m_unexpected; }
+
+    static Test Named(const char* objectName)
+    {
+        return [name = QString::fromLatin1(objectName)](QWidget* modal) { return modal->objectName() == name; };
+    }
+    static Test MessageBox()
+    {
+        return [](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; };
+    }
+
+    // Enters path into a file dialog and accepts it.
+    static void ChooseFile(QWidget* modal, const QString& path)
+    {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(path);
+        Post(dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+    }
+    static void Reject(QWidget* modal)
+    {
+        Post(modal, [modal] { static_cast<QDialog*>(modal)->reject(); });
+    }
+    static void Answer(QWidget* modal, QMessageBox::StandardButton button)
+    {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        Post(box, [box, button] { box->button(button)->click(); });
+    }
+    static void Post(QObject* target, std::function<void()> work)
+    {
+        QMetaObject::invokeMethod(target, std::move(work), Qt::QueuedConnection);
+    }
+
+private:
+    struct Step {
+        Test test;
+        Action action;
+    };
+
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            m_waiting = nullptr;
+            return;
+        }
+        if (!m_steps.empty() && modal != m_handled && m_steps.front().test(modal)) {
+            Step step = std::move(m_steps.front());
+            m_steps.pop_front();
+            m_handled = modal;
+            m_waiting = nullptr;
+            step.action(modal);
+            return;
+        }
+        if (modal != m_waiting) {
+            m_waiting = modal;
+            m_waitTicks = 0;
+        } else if (++m_waitTicks > 500) {
+            ++m_unexpected;
+            modal->close();
+            m_waiting = nullptr;
+        }
+    }
+
+    QTimer m_timer;
+    std::deque<Step> m_steps;
+    QPointer<QWidget> m_handled;
+    QPointer<QWidget> m_waiting;
+    int m_waitTicks = 0;
+    int m_unexpected = 0;
+};
+
+// A program folder that validates and builds packages: the driver check of the build, a driver folder
+// whose information file lists the default model, and the stub built for this system.
+class BuildFolder {
+public:
+    BuildFolder()
+        : m_strings()
+    {
+        const auto& folder = m_strings.folder();
+        std::filesystem::copy_file(std::filesystem::path(PELLORA_BIN_DIR) / "DAVORUDI.so", folder.file("DAVORUDI.so"));
+        driverFolder = folder.path() / "drivers" / "rx";
+        folder.writeFile("drivers/rx/rx.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n\r\n"
+                                              "[Manufacturer]\r\n%Mfg%=Vardo\r\n\r\n"
+                                              "[Vardo]\r\n\"VARDO RX-C3400\" = INSTALL, USBPRINT\\VARDORX\r\n\r\n"
+                                              "[Strings]\r\nMfg=\"VARDO\"\r\n");
+        folder.writeFile("drivers/rx/driver.bin", std::string(64 * 1024, 'd'));
+        std::ifstream stub(PELLORA_NATIVE_STUB_PATH, std::ios::binary);
+        m_stub.assign(std::istreambuf_iterator<char>(stub), std::istreambuf_iterator<char>());
+    }
+
+    BuildEnvironment Environment() const
+    {
+        BuildEnvironment environment;
+        environment.programFolder = m_strings.folder().path();
+        environment.stub = m_stub;
+        return environment;
+    }
+
+    // A printer that passes the pre-build check.
+    std::unique_ptr<CPrinterInfoEx> ValidPrinter(const std::string& name) const
+    {
+        auto record = std::make_unique<CPrinterInfoEx>();
+        record->printerName = name;
+        record->address = "10.0.0.5";
+        record->modelName = "RX-C3400";
+        record->driverFolders = {driverFolder.string()};
+        return record;
+    }
+
+    // The staging folders present in the work folder now.
+    static std::set<std::filesystem::path> StagingFolders()
+    {
+        std::set<std::filesystem::path> found;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(GetWorkFolder(), error))
+            found.insert(entry.path());
+        return found;
+    }
+
+    const TestProgramFolder& folder() const { return m_strings.folder(); }
+    std::filesystem::path driverFolder;
+
+private:
+    ViewStrings m_strings;
+    std::vector<std::uint8_t> m_stub;
+};
+
+} // namespace pellora::test
