@@ -40,8 +40,9 @@ bench: deps
 	sh bench/run.sh $(BENCH_BUILD)
 
 # Pictures of the windows on the offscreen platform, written to $(BUILD)/screenshots/.
-screenshots: build
-	@cmake --build $(BUILD) --target pellora_screenshots
+screenshots: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target pellora pellora_resources pellora_screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/pellora_screenshots $(BUILD)/bin $(BUILD)/screenshots
 
 clean:

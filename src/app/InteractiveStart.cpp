@@ -51,7 +51,7 @@ InteractiveStart::InteractiveStart(Application& application, QApplication& gui)
         if (m_frame)
             m_frame->close();
         else
-            QCoreApplication::quit();
+            m_gui.quit();
     });
 }
 

@@ -113,8 +113,15 @@ void CChildFrame::PlaceDefault(const std::vector<QRect>& others)
         client = area->isVisible() ? area->viewport()->rect() : QRect(QPoint(0, 0), area->maximumViewportSize());
     }
     const QRect rect = DefaultRect(client, others, CascadeStep());
-    if (rect.isValid())
+    if (rect.isValid()) {
         setGeometry(rect);
+        m_normalRect = rect;
+    }
+}
+
+QRect CChildFrame::NormalRect() const
+{
+    return isMinimized() || isMaximized() ? m_normalRect : geometry();
 }
 
 void CChildFrame::CloseWithoutAsking()

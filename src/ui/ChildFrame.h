@@ -36,7 +36,7 @@ public:
     void SyncTitle();
 
     // The rectangle of the window when neither minimised nor maximised, in the client area.
-    QRect NormalRect() const { return m_normalRect; }
+    QRect NormalRect() const;
     // Restores a minimised or maximised window and puts it at its default place among others.
     void PlaceDefault(const std::vector<QRect>& others);
     // The cascade place of a new window: the client area shrunk by 8 pixels, moved one step down and

@@ -23,13 +23,12 @@ CCaptionStrip::CCaptionStrip(CCoolDialogBar* bar)
     , m_bar(bar)
 {
     SetControlId(this, IDD_CAPTION_STRIP);
-    auto* close = new QToolButton(this);
-    close->setAutoRaise(true);
-    close->setFocusPolicy(Qt::NoFocus);
-    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    SetControlId(close, IDC_CAPTION_CLOSE);
-    connect(close, &QToolButton::clicked, this, &CCaptionStrip::closeClicked);
-    m_close = close;
+    m_close = new QToolButton(this);
+    m_close->setAutoRaise(true);
+    m_close->setFocusPolicy(Qt::NoFocus);
+    m_close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    SetControlId(m_close, IDC_CAPTION_CLOSE);
+    connect(m_close, &QToolButton::clicked, this, &CCaptionStrip::closeClicked);
 }
 
 QSize CCaptionStrip::sizeHint() const
@@ -42,7 +41,7 @@ void CCaptionStrip::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     const int side = std::max(10, height() - 4);
     m_close->setGeometry(width() - side - 2, (height() - side) / 2, side, side);
-    static_cast<QToolButton*>(m_close)->setIconSize(QSize(side - 4, side - 4));
+    m_close->setIconSize(QSize(side - 4, side - 4));
 }
 
 void CCaptionStrip::paintEvent(QPaintEvent*)

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTimer>
 
+class QToolButton;
+
 namespace pellora::ui {
 
 class CCoolDialogBar;
@@ -23,7 +25,7 @@ class CCaptionStrip : public QWidget {
 public:
     explicit CCaptionStrip(CCoolDialogBar* bar);
 
-    QWidget* CloseButton() const { return m_close; }
+    QToolButton* CloseButton() const { return m_close; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -39,7 +41,7 @@ protected:
 
 private:
     CCoolDialogBar* m_bar;
-    QWidget* m_close;
+    QToolButton* m_close;
 };
 
 // The band on the side of a docked bar that faces the client area; dragging it resizes the bar.

@@ -24,8 +24,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QStyle>
-#include <QStyleOptionFrame>
 #include <QTabWidget>
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 #include "core/model/ViewMode.h"
 #include "ui/Corvan2ViewIds.h"
 #include "ui/DialogTexts.h"
+#include "ui/FrameOptions.h"
 #include "ui/PrinterIcons.h"
 #include "ui/PrinterMimeData.h"
 
@@ -265,22 +266,6 @@ private:
 
     CListCtrl_Printer& m_list;
 };
-
-namespace {
-
-bool g_watermarkShown = false;
-
-} // namespace
-
-void CListCtrl_Printer::SetWatermarkShown(bool shown)
-{
-    g_watermarkShown = shown;
-}
-
-bool CListCtrl_Printer::WatermarkShown()
-{
-    return g_watermarkShown;
-}
 
 CListCtrl_Printer::CListCtrl_Printer(QWidget* parent)
     : QWidget(parent)
@@ -820,7 +805,7 @@ void CListCtrl_Printer::paintBackground(QAbstractItemView* view, QPainter& paint
                           m_detailsView->header()->length(), rowHeight * static_cast<int>(m_maxPrinters));
         painter.fillRect(freeSlots.intersected(area), palette().color(QPalette::Base));
     }
-    if (WatermarkShown()) {
+    if (IsWatermarkOn()) {
         const QPixmap watermark = ListWatermark(m_bigIcons);
         painter.drawPixmap(area.right() - watermark.width() - 8, area.bottom() - watermark.height() - 8, watermark);
     }

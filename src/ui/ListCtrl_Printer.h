@@ -119,10 +119,6 @@ public:
     // The item view that shows the current mode.
     QAbstractItemView* CurrentView() const;
 
-    // The watermark option of the main frame: a picture behind the items.
-    static void SetWatermarkShown(bool shown);
-    static bool WatermarkShown();
-
 signals:
     void selectionChanged();
     // Records were added or removed by the list.

@@ -4,6 +4,7 @@
 #include "core/model/Corvan2Doc.h"
 #include "core/model/ViewMode.h"
 #include "core/package/Support.h"
+#include "ui/AboutBox.h"
 #include "ui/ChildFrame.h"
 #include "ui/CommandIcons.h"
 #include "ui/CommandTable.h"
@@ -45,9 +46,6 @@
 #include <optional>
 
 namespace pellora::ui {
-
-// The about box of the program (AboutBox.cpp).
-void ShowAboutBox(QWidget* parent);
 
 namespace {
 
@@ -196,8 +194,6 @@ bool CMainFrame::Create(std::uint16_t language)
     createToolBars();
     createStatusBar();
     createDockingBar();
-    if (!m_standardBar || !m_projectBar || !m_logoBar || !m_dockingBar || !m_statusPane)
-        return false;
 
     setAcceptDrops(true);
     if (IsViewMode()) {
@@ -349,6 +345,10 @@ void CMainFrame::createStatusBar()
     bar->addWidget(m_statusPane, 0);
     m_tabs = new CDocumentTabBar(bar);
     bar->addWidget(m_tabs, 1);
+    // The bar is as high as a tab from the start, so that the client area keeps its size when tabs come.
+    CDocumentTabBar probe;
+    probe.addTab(DocumentTabIcon(), QStringLiteral("X"));
+    bar->setMinimumHeight(std::max(kStatusBarMinimumHeight, probe.sizeHint().height()));
     connect(m_tabs, &CDocumentTabBar::frameSelected, this, [this](CChildFrame* frame) {
         if (m_mdi->currentSubWindow() != frame)
             m_mdi->setActiveSubWindow(frame);
@@ -438,7 +438,6 @@ CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
     }
     child->PlaceDefault(others);
     m_tabs->AddFrame(child);
-    statusBar()->setMinimumHeight(std::max(kStatusBarMinimumHeight, m_tabs->sizeHint().height()));
     child->show();
     m_mdi->setActiveSubWindow(child);
     m_tabs->SelectFrame(child);

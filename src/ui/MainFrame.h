@@ -57,7 +57,7 @@ public:
     ~CMainFrame() override;
 
     // Builds the bars, the menus and the client area, takes the texts, sizes the frame to 764 x 564 and
-    // centres it. language becomes the current language. False when a part could not be made.
+    // centres it. language becomes the current language. A second call does nothing.
     bool Create(std::uint16_t language);
 
     // A new, empty project in a new window; false when it could not be made.

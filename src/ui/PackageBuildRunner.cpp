@@ -43,7 +43,8 @@ BuildProgressDialog::BuildProgressDialog(QWidget* owner)
     setLabelText(ItemText(kBuildSection, kBuildPreparing));
     auto* cancel = new QPushButton(ItemText(kBuildSection, kBuildCancel));
     setCancelButton(cancel);
-    // Cancelling is a request to the build; the dialog goes when the build has cleaned up.
+    // Cancelling is a request to the build; the dialog goes when the build has cleaned up. The base
+    // class connected its own reset by name, so it is taken away by name.
     disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
     connect(this, &QProgressDialog::canceled, this, &BuildProgressDialog::requestCancel);
 }

@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "core/i18n/StringTable.h"
+#include "core/package/Support.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>
@@ -175,6 +176,37 @@ TEST_F(MessagesTest, ViewModeShowsWithoutBlockingAndANegativeNumberClosesTheBox)
     EXPECT_EQ(m_reporter.ShowMessage(-3), 0);
     EXPECT_EQ(m_presenter.closed, 1);
     EXPECT_EQ(m_presenter.shown.size(), count);
+}
+
+// The tables delivered beside the program: every message the program raises and every general text
+// has a text in each language, and the translations are not the neutral texts.
+TEST(DeliveredMessagesTest, EveryLanguageHasEveryMessageAndGeneralText)
+{
+    struct ProgramFolder {
+        ProgramFolder() { OverrideModuleFolder(PELLORA_BIN_DIR); }
+        ~ProgramFolder() { OverrideModuleFolder({}); }
+    } folder;
+
+    const int messages[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 17, 22, 24, 25, 26, 27, 999};
+    const int general[] = {1, 2, 3, 6, 7, 11, 12, 101, 103, 106, 112};
+    StringTable neutral;
+    ASSERT_TRUE(neutral.Load(0, kStringTableGroup));
+    for (const std::uint16_t language : {std::uint16_t {0x0407}, std::uint16_t {0x0411}}) {
+        StringTable table;
+        ASSERT_TRUE(table.Load(language, kStringTableGroup));
+        std::size_t translated = 0;
+        for (const int number : messages) {
+            const std::string text = table.GetItemText(kMessageSection, number);
+            EXPECT_FALSE(text.empty()) << language << " message " << number;
+            translated += text != neutral.GetItemText(kMessageSection, number);
+        }
+        EXPECT_EQ(translated, std::size(messages)) << language;
+        for (const int item : general)
+            EXPECT_FALSE(table.GetItemText("ETC", item).empty()) << language << " ETC " << item;
+        // Texts that name the product, its address or its files stay as they are.
+        EXPECT_EQ(table.GetItemText("ETC", 11), neutral.GetItemText("ETC", 11));
+        EXPECT_EQ(table.GetItemText("ETC", 12), "Pellora");
+    }
 }
 
 } // namespace

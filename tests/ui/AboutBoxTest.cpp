@@ -2,6 +2,7 @@
 
 #include "core/i18n/StringTable.h"
 #include "core/model/ViewMode.h"
+#include "core/package/Support.h"
 #include "support/StringTableFixture.h"
 #include "ui/ControlId.h"
 
@@ -119,6 +120,30 @@ TEST_F(AboutBoxTest, TheAboutCommandDoesNothingInViewMode)
     ShowAboutBox(nullptr);
     EXPECT_TRUE(guard.isActive()); // returned at once, before the guard looked
     EXPECT_FALSE(appeared);
+}
+
+// The tables delivered beside the program give the box its texts in each language, and the box fits them.
+TEST(DeliveredAboutBoxTest, EveryLanguageHasTheTextsAndTheBoxFitsThem)
+{
+    struct ProgramFolder {
+        ProgramFolder() { OverrideModuleFolder(PELLORA_BIN_DIR); }
+        ~ProgramFolder() { OverrideModuleFolder({}); }
+    } folder;
+
+    for (const std::uint16_t language : {std::uint16_t {0x0000}, std::uint16_t {0x0407}, std::uint16_t {0x0411}}) {
+        ASSERT_TRUE(TheStringTable().Load(language, kStringTableGroup)) << language;
+        const CAboutDlg box;
+        EXPECT_FALSE(box.windowTitle().isEmpty()) << language;
+        for (const int id : {IDC_ABOUT_VERSION, IDC_ABOUT_COPYRIGHT}) {
+            const auto* text = qobject_cast<const QLabel*>(FindControl(&box, id));
+            ASSERT_NE(text, nullptr);
+            EXPECT_FALSE(text->text().isEmpty()) << language << " " << id;
+            EXPECT_TRUE(box.rect().contains(text->geometry())) << language << " " << id;
+        }
+        EXPECT_FALSE(qobject_cast<QPushButton*>(FindControl(&box, IDC_ABOUT_OK))->text().isEmpty());
+        EXPECT_FALSE(TheStringTable().GetItemText("START", 1).empty()) << language;
+    }
+    EXPECT_EQ(TheStringTable().GetItemText(kAboutBoxSection, 0), "Pellora \xE3\x81\xAE\xE3\x83\x90\xE3\x83\xBC\xE3\x82\xB8\xE3\x83\xA7\xE3\x83\xB3\xE6\x83\x85\xE5\xA0\xB1");
 }
 
 } // namespace

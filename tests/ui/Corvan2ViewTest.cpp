@@ -146,6 +146,32 @@ TEST_F(Corvan2ViewTest, PagesTextsAndLanguageSwitch)
     EXPECT_EQ(view->PrinterList()->ColumnText(3), "MAC-Adresse");
 }
 
+TEST_F(Corvan2ViewTest, TextsAreCompleteInEveryLanguage)
+{
+    for (const std::uint16_t language : {0x0000, 0x0407, 0x0411}) {
+        SCOPED_TRACE(language);
+        ASSERT_TRUE(TheStringTable().Load(language, kStringTableGroup));
+        const StringTable& table = TheStringTable();
+        std::vector<std::string> texts;
+        EXPECT_EQ(table.GetItemTexts(kFormSection, IDC_PRINTER_LIST, texts), 5u);
+        EXPECT_EQ(table.GetItemTexts(kFormSection, IDC_PROPERTY_TABS, texts), 3u);
+        for (int item = kSaveLookIn; item <= kSaveNo; ++item)
+            EXPECT_FALSE(table.GetItemText(kSaveDialogSection, item).empty()) << item;
+        for (int item = kBuildTitle; item <= kBuildCancelling; ++item)
+            EXPECT_FALSE(table.GetItemText(kBuildSection, item).empty()) << item;
+        EXPECT_NE(table.GetItemText(kSaveDialogSection, kSaveReplaceQuestion).find("%1"), std::string::npos);
+        EXPECT_NE(table.GetItemText(kSaveDialogSection, kSaveMissingFolder).find("%1"), std::string::npos);
+        const std::string progress = table.GetItemText(kBuildSection, kBuildProgress);
+        for (const char* mark : {"%1", "%2", "%3", "%4"})
+            EXPECT_NE(progress.find(mark), std::string::npos) << mark;
+        // The context menu's texts.
+        for (const int id : {kMenuViewCaption, int(ID_EDIT_CUT), int(ID_EDIT_COPY), int(ID_EDIT_PASTE),
+                             int(ID_EDIT_CLEAR), int(ID_VIEW_LARGEICON), int(ID_VIEW_SMALLICON), int(ID_VIEW_LIST),
+                             int(ID_VIEW_DETAILS)})
+            EXPECT_FALSE(table.GetItemText(kMenuSection, id).empty()) << id;
+    }
+}
+
 TEST_F(Corvan2ViewTest, EnablingOfEveryCommand)
 {
     auto view = MakeView(document);

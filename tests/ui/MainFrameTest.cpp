@@ -315,6 +315,20 @@ TEST_F(MainFrameTest, ProjectCommandsFollowTheOpenWindows)
     EXPECT_TRUE(WaitFor([this] { return m_frame->Children().empty(); }));
 }
 
+TEST_F(MainFrameTest, ProjectsOpenedBeforeTheFrameIsShownCascadeInItsWholeClientArea)
+{
+    ASSERT_FALSE(m_frame->isVisible());
+    m_frame->NewDocument();
+    m_frame->NewDocument();
+    const auto children = m_frame->Children();
+    ASSERT_EQ(children.size(), 2u);
+    const QRect client(QPoint(0, 0), m_frame->MdiClient()->maximumViewportSize());
+    EXPECT_GT(client.width(), 400);
+    EXPECT_EQ(children[0]->geometry(), client.adjusted(8, 8, -8, -8));
+    const int step = children[1]->CascadeStep();
+    EXPECT_EQ(children[1]->geometry(), children[0]->geometry().adjusted(step, step, 0, 0));
+}
+
 TEST_F(MainFrameTest, ViewModeIgnoresTheFrameCommandsAndShowsEverythingDisabled)
 {
     m_frame->show();
@@ -746,6 +760,11 @@ TEST_F(MainFrameTest, TheDocumentTabsFollowTheProjectWindows)
     children[0]->Document().SetPathName(m_environment.folder() / "Renamed.qst");
     m_frame->UpdateCommands();
     EXPECT_EQ(tabs->tabText(0), "Renamed.qst");
+
+    // A right click on a tab opens that window's own menu.
+    QTest::mousePress(tabs, Qt::RightButton, {}, tabs->tabRect(0).center());
+    EXPECT_TRUE(WaitFor([&] { return children[0]->systemMenu()->isVisible(); }));
+    children[0]->systemMenu()->hide();
 
     children[1]->close();
     EXPECT_EQ(tabs->count(), 1);

@@ -83,10 +83,11 @@ inline constexpr const char* kViewEtcFragment = "[String Table]\n"
                                                 "SAVE_SCRIPT_TITLE=101:9101\n"
                                                 "SAVE_PACKAGE_TITLE=103:9103\n";
 
+// The view's own texts, those of its pages, and the menu texts of the frame (the context menu's).
 inline std::string ViewTableBody(const std::string& language)
 {
     return JoinFragments({ReadDeliveredFragment(language, "ProjectView.txt"), ReadDeliveredFragment(language, "Tabs.txt"),
-                          kViewEtcFragment});
+                          ReadDeliveredFragment(language, "MainFrame.txt"), kViewEtcFragment});
 }
 
 // A program folder with the view's tables in English, German and Japanese, the English one loaded.

@@ -1,9 +1,15 @@
 #include "core/platform/Profile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
-#include <sstream>
 #include <system_error>
+#include <utility>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pellora::platform {
 
@@ -17,6 +23,30 @@ std::string FoldCase(std::string_view text)
             c = static_cast<char>(c - 'A' + 'a');
     }
     return folded;
+}
+
+std::size_t NoCaseHash::operator()(std::string_view text) const
+{
+    // Setting bit 5 of every byte maps both letter cases to one value; other bytes may collide more,
+    // which equality sorts out. Eight bytes at a time.
+    constexpr uint64_t kFold = 0x2020202020202020ull;
+    uint64_t hash = 14695981039346656037ull ^ text.size();
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        hash = (hash ^ (word | kFold)) * 1099511628211ull;
+        hash ^= hash >> 29;
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, text.data() + i, text.size() - i);
+    hash = (hash ^ (tail | (kFold >> (8 * (8 - (text.size() - i)) % 64)))) * 1099511628211ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
+
+bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const
+{
+    return EqualsNoCase(a, b);
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
@@ -89,12 +119,49 @@ ParsedLine parseLine(std::string_view line)
 
 } // namespace
 
-std::string ProfileDocument::parsedValue(std::string_view rawValue)
+namespace {
+
+std::string_view readerValue(std::string_view rawValue)
 {
     std::string_view value = TrimBlanks(rawValue);
     if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\''))
         value = value.substr(1, value.size() - 2);
-    return std::string(value);
+    return value;
+}
+
+} // namespace
+
+std::string ProfileDocument::parsedValue(std::string_view rawValue)
+{
+    return std::string(readerValue(rawValue));
+}
+
+ProfileDocument::ProfileDocument() = default;
+ProfileDocument::~ProfileDocument() = default;
+ProfileDocument::ProfileDocument(ProfileDocument&&) noexcept = default;
+ProfileDocument& ProfileDocument::operator=(ProfileDocument&&) noexcept = default;
+
+ProfileDocument::Line ProfileDocument::Line::View(std::string_view text)
+{
+    Line line;
+    line.text = text;
+    const ParsedLine parsed = parseLine(text);
+    if (parsed.kind == ParsedLine::KeyValue) {
+        const std::string_view value = readerValue(parsed.value);
+        line.keyPos = static_cast<uint32_t>(parsed.name.data() - text.data());
+        line.keyLength = static_cast<uint32_t>(parsed.name.size());
+        line.valuePos = static_cast<uint32_t>(value.data() - text.data());
+        line.valueLength = static_cast<uint32_t>(value.size());
+    }
+    return line;
+}
+
+ProfileDocument::Line ProfileDocument::Line::Own(std::string text)
+{
+    auto owned = std::make_unique<std::string>(std::move(text));
+    Line line = View(*owned);
+    line.owned = std::move(owned);
+    return line;
 }
 
 void ProfileDocument::parse(std::string_view text)
@@ -105,6 +172,8 @@ void ProfileDocument::parse(std::string_view text)
     m_byteOrderMark = text.size() >= 3 && text.substr(0, 3) == kByteOrderMark;
     if (m_byteOrderMark)
         text.remove_prefix(3);
+    m_text = std::make_unique<std::string>(text);
+    text = *m_text;
 
     Section* current = nullptr;
     while (!text.empty()) {
@@ -124,29 +193,23 @@ void ProfileDocument::parse(std::string_view text)
             m_preamble.emplace_back(line);
             continue;
         }
-        Line entry;
-        entry.raw = std::string(line);
-        if (parsed.kind == ParsedLine::KeyValue) {
-            entry.key = std::string(parsed.name);
-            entry.value = parsedValue(parsed.value);
-        }
-        current->lines.push_back(std::move(entry));
+        current->lines.push_back(Line::View(line));
         indexLine(*current, current->lines.size() - 1);
     }
 }
 
 std::string ProfileDocument::serialize() const
 {
-    std::string out;
-    std::size_t size = 0;
+    std::size_t size = 3;
     for (const auto& line : m_preamble)
         size += line.size() + 2;
     for (const auto& section : m_sections) {
         size += section.header.size() + 2;
         for (const auto& line : section.lines)
-            size += line.raw.size() + 2;
+            size += line.text.size() + 2;
     }
-    out.reserve(size + 3);
+    std::string out;
+    out.reserve(size);
     if (m_byteOrderMark)
         out.append(kByteOrderMark);
     for (const auto& line : m_preamble)
@@ -154,20 +217,20 @@ std::string ProfileDocument::serialize() const
     for (const auto& section : m_sections) {
         out.append(section.header).append("\r\n");
         for (const auto& line : section.lines)
-            out.append(line.raw).append("\r\n");
+            out.append(line.text).append("\r\n");
     }
     return out;
 }
 
 ProfileDocument::Section* ProfileDocument::findSection(std::string_view name)
 {
-    const auto it = m_firstSection.find(FoldCase(TrimBlanks(name)));
+    const auto it = m_firstSection.find(TrimBlanks(name));
     return it == m_firstSection.end() ? nullptr : &m_sections[it->second];
 }
 
 const ProfileDocument::Section* ProfileDocument::findSection(std::string_view name) const
 {
-    const auto it = m_firstSection.find(FoldCase(TrimBlanks(name)));
+    const auto it = m_firstSection.find(TrimBlanks(name));
     return it == m_firstSection.end() ? nullptr : &m_sections[it->second];
 }
 
@@ -177,15 +240,15 @@ ProfileDocument::Section& ProfileDocument::appendSection(std::string_view name)
     section.name = std::string(name);
     section.header = "[" + section.name + "]";
     m_sections.push_back(std::move(section));
-    m_firstSection.try_emplace(FoldCase(name), m_sections.size() - 1);
+    m_firstSection.try_emplace(std::string(name), m_sections.size() - 1);
     return m_sections.back();
 }
 
 void ProfileDocument::indexLine(Section& section, std::size_t index)
 {
     const Line& line = section.lines[index];
-    if (!line.key.empty())
-        section.firstKey.try_emplace(FoldCase(line.key), index);
+    if (line.keyLength != 0)
+        section.firstKey.try_emplace(line.key(), index);
 }
 
 std::optional<std::string> ProfileDocument::get(std::string_view section, std::string_view key) const
@@ -193,10 +256,10 @@ std::optional<std::string> ProfileDocument::get(std::string_view section, std::s
     const Section* found = findSection(section);
     if (!found)
         return std::nullopt;
-    const auto it = found->firstKey.find(FoldCase(TrimBlanks(key)));
+    const auto it = found->firstKey.find(TrimBlanks(key));
     if (it == found->firstKey.end())
         return std::nullopt;
-    return found->lines[it->second].value;
+    return std::string(found->lines[it->second].value());
 }
 
 bool ProfileDocument::set(std::string_view section, std::string_view key, std::string_view value)
@@ -209,32 +272,31 @@ bool ProfileDocument::set(std::string_view section, std::string_view key, std::s
     if (key.empty() || TrimBlanks(key) != key || key.find('=') != std::string_view::npos || key.front() == '[')
         return false;
 
-    std::string raw;
-    raw.reserve(key.size() + 1 + value.size());
-    raw.append(key).append("=").append(value);
-    const ParsedLine parsed = parseLine(raw);
-    if (parsed.kind != ParsedLine::KeyValue)
-        return false;
-
     Section* target = findSection(section);
     if (!target)
         target = &appendSection(section);
 
-    const auto it = target->firstKey.find(FoldCase(key));
+    const auto it = target->firstKey.find(key);
     if (it != target->firstKey.end()) {
-        Line& line = target->lines[it->second];
-        line.raw = line.key + "=" + std::string(value);
-        line.value = parsedValue(parseLine(line.raw).value);
+        const std::size_t index = it->second;
+        Line& line = target->lines[index];
+        std::string replaced(line.key());
+        replaced.append("=").append(value);
+        target->firstKey.erase(it); // the old key text goes with the old line
+        line = Line::Own(std::move(replaced));
+        target->firstKey.emplace(line.key(), index);
         return true;
     }
 
     // A new key goes after the last non-blank line of the section.
     std::size_t position = target->lines.size();
-    while (position > 0 && TrimBlanks(target->lines[position - 1].raw).empty())
+    while (position > 0 && TrimBlanks(target->lines[position - 1].text).empty())
         --position;
-    Line line{std::string(key), std::move(raw), parsedValue(parsed.value)};
-    target->lines.insert(target->lines.begin() + static_cast<std::ptrdiff_t>(position), std::move(line));
-    target->firstKey.emplace(FoldCase(key), position);
+    std::string text;
+    text.reserve(key.size() + 1 + value.size());
+    text.append(key).append("=").append(value);
+    target->lines.insert(target->lines.begin() + static_cast<std::ptrdiff_t>(position), Line::Own(std::move(text)));
+    target->firstKey.emplace(target->lines[position].key(), position);
     return true;
 }
 
@@ -243,11 +305,12 @@ bool ProfileDocument::removeKey(std::string_view section, std::string_view key)
     Section* target = findSection(section);
     if (!target)
         return false;
-    const auto it = target->firstKey.find(FoldCase(TrimBlanks(key)));
+    const auto it = target->firstKey.find(TrimBlanks(key));
     if (it == target->firstKey.end())
         return false;
-    target->lines.erase(target->lines.begin() + static_cast<std::ptrdiff_t>(it->second));
+    const std::size_t index = it->second;
     target->firstKey.clear();
+    target->lines.erase(target->lines.begin() + static_cast<std::ptrdiff_t>(index));
     for (std::size_t i = 0; i < target->lines.size(); ++i)
         indexLine(*target, i);
     return true;
@@ -255,13 +318,13 @@ bool ProfileDocument::removeKey(std::string_view section, std::string_view key)
 
 bool ProfileDocument::removeSection(std::string_view section)
 {
-    const auto it = m_firstSection.find(FoldCase(TrimBlanks(section)));
+    const auto it = m_firstSection.find(TrimBlanks(section));
     if (it == m_firstSection.end())
         return false;
     m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(it->second));
     m_firstSection.clear();
     for (std::size_t i = 0; i < m_sections.size(); ++i)
-        m_firstSection.try_emplace(FoldCase(m_sections[i].name), i);
+        m_firstSection.try_emplace(m_sections[i].name, i);
     return true;
 }
 
@@ -283,9 +346,10 @@ std::vector<std::pair<std::string, std::string>> ProfileDocument::sectionEntries
 {
     std::vector<std::pair<std::string, std::string>> entries;
     if (const Section* found = findSection(section)) {
+        entries.reserve(found->lines.size());
         for (const auto& line : found->lines) {
-            if (!line.key.empty())
-                entries.emplace_back(line.key, line.value);
+            if (line.keyLength != 0)
+                entries.emplace_back(line.key(), line.value());
         }
     }
     return entries;
@@ -301,7 +365,7 @@ bool ProfileDocument::operator==(const ProfileDocument& other) const
         if (a.name != b.name || a.lines.size() != b.lines.size())
             return false;
         for (std::size_t l = 0; l < a.lines.size(); ++l) {
-            if (a.lines[l].key != b.lines[l].key || a.lines[l].value != b.lines[l].value)
+            if (a.lines[l].key() != b.lines[l].key() || a.lines[l].value() != b.lines[l].value())
                 return false;
         }
     }
@@ -310,12 +374,99 @@ bool ProfileDocument::operator==(const ProfileDocument& other) const
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// A read-only descriptor of the cached file: fstat on it notices a change in place, and a link count
+// of 0 a file that was replaced or deleted, without a path lookup per key.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+struct FileStamp {
+    struct timespec modified {};
+    off_t size = 0;
+    bool operator==(const FileStamp& other) const
+    {
+        return modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+               size == other.size;
+    }
+};
+
+} // namespace
+
 struct Profile::Entry {
+    std::filesystem::path path; // absolute and normal
     ProfileDocument document;
     bool dirty = false;
-    bool onDisk = false;
-    fs::file_time_type modified{};
-    std::uintmax_t size = 0;
+    FileDescriptor file;        // open while the file exists on disk
+    FileStamp stamp;
+
+    // True when the file on disk is no longer the one the cache holds.
+    bool stale() const
+    {
+        struct stat status {};
+        if (!file.valid())
+            return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+        if (::fstat(file.get(), &status) != 0 || status.st_nlink == 0)
+            return true;
+        return !(FileStamp{status.st_mtim, status.st_size} == stamp);
+    }
+
+    // Reads the file on disk into the cache; a missing or unreadable file gives an empty document.
+    void reload()
+    {
+        file.reset();
+        document = ProfileDocument{};
+        std::string text;
+        if (readFile(path, file, stamp, text))
+            document.parse(text);
+    }
+
+    // Opens and reads the whole file; the descriptor and its stamp are kept for later checks.
+    static bool readFile(const fs::path& path, FileDescriptor& file, FileStamp& stamp, std::string& text)
+    {
+        FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat status {};
+        if (!opened.valid() || ::fstat(opened.get(), &status) != 0 || !S_ISREG(status.st_mode))
+            return false;
+        text.resize(static_cast<std::size_t>(status.st_size));
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t got = ::read(opened.get(), text.data() + done, text.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += static_cast<std::size_t>(got);
+        }
+        text.resize(done);
+        stamp = {status.st_mtim, status.st_size};
+        file = std::move(opened);
+        return true;
+    }
 };
 
 namespace {
@@ -325,30 +476,6 @@ fs::path cacheKey(const fs::path& file)
     std::error_code error;
     fs::path absolute = fs::absolute(file, error);
     return (error ? file : absolute).lexically_normal();
-}
-
-bool readWholeFile(const fs::path& file, std::string& text)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = std::move(buffer).str();
-    return !in.bad();
-}
-
-bool statFile(const fs::path& file, fs::file_time_type& modified, std::uintmax_t& size)
-{
-    std::error_code error;
-    const auto status = fs::status(file, error);
-    if (error || !fs::is_regular_file(status))
-        return false;
-    modified = fs::last_write_time(file, error);
-    if (error)
-        return false;
-    size = fs::file_size(file, error);
-    return !error;
 }
 
 } // namespace
@@ -361,29 +488,24 @@ Profile& Profile::instance()
 
 Profile::Entry& Profile::entry(const fs::path& file)
 {
-    const fs::path key = cacheKey(file);
-    auto& slot = m_files[key];
-    if (!slot)
-        slot = std::make_unique<Entry>();
-    Entry& cached = *slot;
-    if (cached.dirty)
-        return cached;
-
-    fs::file_time_type modified{};
-    std::uintmax_t size = 0;
-    const bool exists = statFile(key, modified, size);
-    if (exists == cached.onDisk && (!exists || (modified == cached.modified && size == cached.size)))
-        return cached;
-
-    std::string text;
-    if (exists && readWholeFile(key, text))
-        cached.document.parse(text);
-    else
-        cached.document = ProfileDocument{};
-    cached.onDisk = exists;
-    cached.modified = modified;
-    cached.size = size;
-    return cached;
+    Entry* found = nullptr;
+    if (const auto alias = m_byGivenPath.find(file.native()); alias != m_byGivenPath.end()) {
+        found = alias->second;
+    } else {
+        fs::path key = cacheKey(file);
+        auto& slot = m_files[key];
+        if (!slot) {
+            slot = std::make_unique<Entry>();
+            slot->path = std::move(key);
+            slot->reload();
+        }
+        found = slot.get();
+        if (file.is_absolute())
+            m_byGivenPath.emplace(file.native(), found);
+    }
+    if (!found->dirty && found->stale())
+        found->reload();
+    return *found;
 }
 
 std::optional<std::string> Profile::get(const fs::path& file, std::string_view section, std::string_view key)
@@ -464,17 +586,17 @@ bool Profile::flush(const fs::path& file)
 
     // What a reader of the file on disk gets must be exactly what was written.
     std::string back;
-    ProfileDocument reread;
-    if (!readWholeFile(key, back))
-        return false;
-    reread.parse(back);
     cached.dirty = false;
-    cached.onDisk = statFile(key, cached.modified, cached.size);
-    if (back != text || !(reread == cached.document)) {
-        cached.document = std::move(reread);
+    if (!Entry::readFile(key, cached.file, cached.stamp, back)) {
+        cached.reload();
         return false;
     }
-    return true;
+    ProfileDocument reread;
+    reread.parse(back);
+    if (back == text && reread == cached.document)
+        return true;
+    cached.document = std::move(reread);
+    return false;
 }
 
 bool Profile::flushAll()
@@ -496,7 +618,11 @@ bool Profile::flushAll()
 void Profile::forget(const fs::path& file)
 {
     const std::lock_guard lock(m_mutex);
-    m_files.erase(cacheKey(file));
+    const auto it = m_files.find(cacheKey(file));
+    if (it == m_files.end())
+        return;
+    std::erase_if(m_byGivenPath, [&](const auto& alias) { return alias.second == it->second.get(); });
+    m_files.erase(it);
 }
 
 } // namespace pellora::platform

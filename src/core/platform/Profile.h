@@ -2,6 +2,7 @@
 
 // Private-profile (INI) files: the platform's reading and writing rules over a per-file cache.
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -13,6 +14,18 @@
 #include <vector>
 
 namespace pellora::platform {
+
+// Hash and equality of names without regard to ASCII letter case; lookups take any string view.
+struct NoCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const;
+};
+struct NoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+template <typename Value>
+using NoCaseMap = std::unordered_map<std::string, Value, NoCaseHash, NoCaseEqual>;
 
 // One INI text held in memory. Section and key names compare without regard to case; the first of
 // duplicate sections or keys is the one read and written; values are read trimmed, with one pair of
@@ -41,17 +54,36 @@ public:
 
     bool operator==(const ProfileDocument& other) const;
 
+    ProfileDocument();
+    ~ProfileDocument();
+    ProfileDocument(ProfileDocument&&) noexcept;
+    ProfileDocument& operator=(ProfileDocument&&) noexcept;
+    ProfileDocument(const ProfileDocument&) = delete;
+    ProfileDocument& operator=(const ProfileDocument&) = delete;
+
 private:
+    // One line as it stands in the file; key and value are the parts a reader sees (both empty for a
+    // line that is not key=value). A parsed line views the document's text; a written one owns its
+    // text on the heap, so that views into it survive moves of the line.
     struct Line {
-        std::string key;   // empty for a line that is not key=value
-        std::string raw;   // the line as it stands in the file
-        std::string value; // the value as a reader gets it
+        std::unique_ptr<std::string> owned;
+        std::string_view text;
+        uint32_t keyPos = 0;
+        uint32_t keyLength = 0;
+        uint32_t valuePos = 0;
+        uint32_t valueLength = 0;
+
+        static Line View(std::string_view text);
+        static Line Own(std::string text);
+        std::string_view key() const { return text.substr(keyPos, keyLength); }
+        std::string_view value() const { return text.substr(valuePos, valueLength); }
     };
+    using KeyIndex = std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual>;
     struct Section {
         std::string name;
         std::string header; // the section line as it stands in the file
         std::vector<Line> lines;
-        std::unordered_map<std::string, std::size_t> firstKey; // folded key -> index in lines
+        KeyIndex firstKey;  // key (viewing its line) -> index in lines
     };
 
     Section* findSection(std::string_view name);
@@ -59,10 +91,11 @@ private:
     Section& appendSection(std::string_view name);
     static void indexLine(Section& section, std::size_t index);
 
+    std::unique_ptr<std::string> m_text; // the parsed text, viewed by the parsed lines
     bool m_byteOrderMark = false;        // a UTF-8 mark began the text and is written back
     std::vector<std::string> m_preamble; // lines before the first section
     std::vector<Section> m_sections;
-    std::unordered_map<std::string, std::size_t> m_firstSection; // folded name -> index
+    NoCaseMap<std::size_t> m_firstSection; // name -> index
 };
 
 // The private-profile functions. Each file is read once into a cache; writes change the cache and
@@ -97,6 +130,7 @@ private:
 
     std::mutex m_mutex;
     std::map<std::filesystem::path, std::unique_ptr<Entry>> m_files;
+    std::unordered_map<std::string, Entry*> m_byGivenPath; // paths as callers spell them
 };
 
 // Text helpers shared by the readers of outside data.

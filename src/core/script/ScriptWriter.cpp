@@ -253,9 +253,13 @@ void ScriptWriter::flag(std::string_view name, bool on)
 bool ScriptWriter::writeVerified(std::string_view name, std::string_view value)
 {
     Profile& profile = Profile::instance();
+    const auto readBack = [&]() -> std::string {
+        const std::optional<std::string> stored = profile.get(m_file, m_script.section, name);
+        return stored ? std::string(platform::CutUtf8(*stored, kReadBufferSize - 1)) : std::string();
+    };
     if (!profile.write(m_file, m_script.section, name, value))
         return false;
-    const std::string back = profile.getString(m_file, m_script.section, name, {}, kReadBufferSize);
+    const std::string back = readBack();
     if (back.size() == value.size())
         return back == value;
 
@@ -264,8 +268,7 @@ bool ScriptWriter::writeVerified(std::string_view name, std::string_view value)
         if (value.size() == back.size() + 2 && value.front() == quote && value.back() == quote &&
             value.substr(1, back.size()) == back) {
             const std::string requoted = "\"" + std::string(value) + "\"";
-            return profile.write(m_file, m_script.section, name, requoted) &&
-                   profile.getString(m_file, m_script.section, name, {}, kReadBufferSize) == value;
+            return profile.write(m_file, m_script.section, name, requoted) && readBack() == value;
         }
     }
     return false;
