@@ -1,15 +1,15 @@
 #include "app/Application.h"
 
 #include "app/DesktopMessagePresenter.h"
-#include "app/DropFilesBlock.h"
 #include "app/DropFilesHandOver.h"
 #include "app/GuiSession.h"
 #include "app/InteractiveStart.h"
 #include "core/discovery/ModelList.h"
-#include "core/model/ViewMode.h"
 #include "core/i18n/StringTable.h"
 #include "core/model/PrinterInfo.h"
+#include "core/model/ViewMode.h"
 #include "core/package/Support.h"
+#include "core/platform/DropFilesBlock.h"
 #include "core/script/ScriptFile.h"
 #include "ui/FrameOptions.h"
 
@@ -152,7 +152,7 @@ bool Application::handOverFiles()
         return false;
     if (WaitForWindowHandle(m_settings) == 0)
         return false;
-    const std::vector<std::uint8_t> block = EncodeDropFiles(m_commandLine.fileList);
+    const std::vector<std::uint8_t> block = platform::EncodeDropFiles(m_commandLine.fileList);
     return SendDropFiles(HandOverSocket(), block) == HandOverResult::Delivered;
 }
 

@@ -1,7 +1,7 @@
 #include "app/DropFilesHandOver.h"
 
-#include "app/DropFilesBlock.h"
 #include "app/SingleInstance.h"
+#include "core/platform/DropFilesBlock.h"
 #include "core/platform/Profile.h"
 #include "core/platform/UserSettings.h"
 
@@ -177,7 +177,7 @@ void DropFilesServer::take(QLocalSocket* socket)
         return;
     Connection& connection = *found->second;
     const QByteArray bytes = socket->readAll();
-    if (connection.bytes.size() + bytes.size() > static_cast<qsizetype>(kMaxDropFilesBlockBytes)) {
+    if (connection.bytes.size() + bytes.size() > static_cast<qsizetype>(platform::kMaxDropFilesBlockBytes)) {
         drop(socket);
         return;
     }
@@ -197,7 +197,7 @@ void DropFilesServer::finish(QLocalSocket* socket)
     socket->deleteLater();
 
     const auto* data = reinterpret_cast<const std::uint8_t*>(block.constData());
-    const auto names = DecodeDropFiles(std::span(data, static_cast<std::size_t>(block.size())));
+    const auto names = platform::DecodeDropFiles(std::span(data, static_cast<std::size_t>(block.size())));
     if (!names || names->empty())
         return;
     QStringList files;

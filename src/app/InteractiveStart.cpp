@@ -142,9 +142,9 @@ bool InteractiveStart::openDocuments()
 void InteractiveStart::publishWindow()
 {
     // Later starts find this instance by "hWnd" and hand their files over through the socket, so the
-    // socket listens before the value is written.
-    if (!m_handOver.Listen(m_application.HandOverSocket()))
-        return;
+    // socket listens before the value is written. Without the socket the value is written all the same:
+    // a later start then learns at once that its files cannot be handed over.
+    m_handOver.Listen(m_application.HandOverSocket());
     const std::int64_t handle = m_frame->WindowHandleValue();
     if (m_application.settings().SetInt(kSettingWindowHandle, handle))
         m_publishedHandle = handle;

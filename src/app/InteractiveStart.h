@@ -1,7 +1,6 @@
 #pragma once
 
-// The interactive start: the application's fonts and icon, the main frame with its first documents, the
-// hand-over socket, "hWnd", the splash screen and the event loop.
+// The interactive start: fonts, main frame, first documents, hand-over socket, "hWnd", splash screen, event loop.
 
 #include "app/DropFilesHandOver.h"
 #include "app/ReporterMessageService.h"

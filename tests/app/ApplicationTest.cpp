@@ -1,10 +1,10 @@
 #include "app/Application.h"
 
-#include "app/DropFilesBlock.h"
 #include "app/DropFilesHandOver.h"
 #include "app/SingleInstance.h"
 #include "core/package/IniFile.h"
 #include "core/package/Support.h"
+#include "core/platform/DropFilesBlock.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>
@@ -413,9 +413,9 @@ TEST_F(ApplicationTest, HostileBlocksDoNotHarmTheFirstInstance)
     Child first;
     startFirstInstance(first);
 
-    std::vector<std::uint8_t> truncated = EncodeDropFiles(std::vector<std::string> {"/x/a.qst", "/x/b.qst"});
+    std::vector<std::uint8_t> truncated = platform::EncodeDropFiles(std::vector<std::string> {"/x/a.qst", "/x/b.qst"});
     truncated.resize(truncated.size() - 5);
-    std::vector<std::uint8_t> wild = EncodeDropFiles(std::vector<std::string> {"/x/c.qst"});
+    std::vector<std::uint8_t> wild = platform::EncodeDropFiles(std::vector<std::string> {"/x/c.qst"});
     wild[0] = 0xFF;
     wild[1] = 0xFF;
     wild[2] = 0xFF;
@@ -425,7 +425,7 @@ TEST_F(ApplicationTest, HostileBlocksDoNotHarmTheFirstInstance)
         SendDropFiles(socketFile(), block);
 
     const fs::path after = fs::canonical(programFolder()) / "after.qst";
-    ASSERT_EQ(SendDropFiles(socketFile(), EncodeDropFiles(std::vector<std::string> {after.string()})),
+    ASSERT_EQ(SendDropFiles(socketFile(), platform::EncodeDropFiles(std::vector<std::string> {after.string()})),
               HandOverResult::Delivered);
     EXPECT_TRUE(waitUntil([&] { return first.err().find("after.qst:") != std::string::npos; })) << first.err();
     EXPECT_TRUE(first.running());

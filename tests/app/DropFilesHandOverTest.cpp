@@ -1,8 +1,8 @@
 #include "app/DropFilesHandOver.h"
 
-#include "app/DropFilesBlock.h"
 #include "app/SingleInstance.h"
 #include "core/package/Support.h"
+#include "core/platform/DropFilesBlock.h"
 #include "core/platform/UserSettings.h"
 #include "QtTestApplication.h"
 
@@ -80,27 +80,27 @@ protected:
 TEST_F(DropFilesHandOverTest, TheRunningInstanceReceivesEveryNameOfABlock)
 {
     const std::vector<std::string> names {"/home/u/erste.qst", "/home/u/zweite \xC3\xBC.exe"};
-    EXPECT_EQ(send(EncodeDropFiles(names)), HandOverResult::Delivered);
+    EXPECT_EQ(send(platform::EncodeDropFiles(names)), HandOverResult::Delivered);
     ASSERT_EQ(m_received.size(), 1u);
     EXPECT_EQ(m_received[0], (QStringList {"/home/u/erste.qst", QString::fromUtf8("/home/u/zweite \xC3\xBC.exe")}));
 
     // Each connection is one block.
-    EXPECT_EQ(send(EncodeDropFiles(std::vector<std::string> {"/third.qst"})), HandOverResult::Delivered);
+    EXPECT_EQ(send(platform::EncodeDropFiles(std::vector<std::string> {"/third.qst"})), HandOverResult::Delivered);
     ASSERT_EQ(m_received.size(), 2u);
     EXPECT_EQ(m_received[1], QStringList {"/third.qst"});
 }
 
 TEST_F(DropFilesHandOverTest, HostileAndEmptyBlocksAreIgnoredAndTheServerGoesOn)
 {
-    Bytes cut = EncodeDropFiles(std::vector<std::string> {"/a.qst"});
+    Bytes cut = platform::EncodeDropFiles(std::vector<std::string> {"/a.qst"});
     cut.resize(cut.size() - 2);
-    Bytes badOffset = EncodeDropFiles(std::vector<std::string> {"/a.qst"});
+    Bytes badOffset = platform::EncodeDropFiles(std::vector<std::string> {"/a.qst"});
     badOffset[2] = 0x40;
-    for (const Bytes& block : {Bytes {}, Bytes(7, 0xFF), cut, badOffset, EncodeDropFiles({}), Bytes(64 * 1024, 'A')})
+    for (const Bytes& block : {Bytes {}, Bytes(7, 0xFF), cut, badOffset, platform::EncodeDropFiles({}), Bytes(64 * 1024, 'A')})
         EXPECT_EQ(send(block), HandOverResult::Delivered);
     EXPECT_TRUE(m_received.empty());
 
-    EXPECT_EQ(send(EncodeDropFiles(std::vector<std::string> {"/after.qst"})), HandOverResult::Delivered);
+    EXPECT_EQ(send(platform::EncodeDropFiles(std::vector<std::string> {"/after.qst"})), HandOverResult::Delivered);
     ASSERT_EQ(m_received.size(), 1u);
     EXPECT_EQ(m_received[0], QStringList {"/after.qst"});
 }
@@ -109,14 +109,14 @@ TEST_F(DropFilesHandOverTest, AnOversizedStreamIsCutOffAndASilentPeerIsDropped)
 {
     // The sender is stopped by the server's abort, or completes into the kernel's buffers; either way
     // nothing arrives.
-    Bytes oversized = EncodeDropFiles(std::vector<std::string> {"/big.qst"});
-    oversized.resize(kMaxDropFilesBlockBytes + 4096, 'x');
+    Bytes oversized = platform::EncodeDropFiles(std::vector<std::string> {"/big.qst"});
+    oversized.resize(platform::kMaxDropFilesBlockBytes + 4096, 'x');
     send(oversized);
     EXPECT_TRUE(m_received.empty());
 
     m_server.SetStallTimeout(200ms);
     const int stalled = rawConnect();
-    const Bytes part = EncodeDropFiles(std::vector<std::string> {"/late.qst"});
+    const Bytes part = platform::EncodeDropFiles(std::vector<std::string> {"/late.qst"});
     ASSERT_EQ(::send(stalled, part.data(), 10, MSG_NOSIGNAL), 10);
     spin(600ms);
     // The rest comes too late: the connection is gone.
@@ -130,9 +130,9 @@ TEST_F(DropFilesHandOverTest, NobodyListeningMeansNoWindowAndAStaleSocketFileIsR
 {
     m_server.Close();
     EXPECT_FALSE(fs::exists(socket()));
-    EXPECT_EQ(SendDropFiles(socket(), EncodeDropFiles({})), HandOverResult::NoListener);
-    EXPECT_EQ(SendDropFiles(m_folder.path() / "missing.socket", EncodeDropFiles({})), HandOverResult::NoListener);
-    EXPECT_EQ(SendDropFiles(m_folder.path() / std::string(200, 's'), EncodeDropFiles({})),
+    EXPECT_EQ(SendDropFiles(socket(), platform::EncodeDropFiles({})), HandOverResult::NoListener);
+    EXPECT_EQ(SendDropFiles(m_folder.path() / "missing.socket", platform::EncodeDropFiles({})), HandOverResult::NoListener);
+    EXPECT_EQ(SendDropFiles(m_folder.path() / std::string(200, 's'), platform::EncodeDropFiles({})),
               HandOverResult::NoListener);
 
     // A socket file left behind by an instance that did not end properly.
@@ -146,7 +146,7 @@ TEST_F(DropFilesHandOverTest, NobodyListeningMeansNoWindowAndAStaleSocketFileIsR
     }
     ASSERT_TRUE(fs::exists(socket()));
     ASSERT_TRUE(m_server.Listen(socket()));
-    EXPECT_EQ(send(EncodeDropFiles(std::vector<std::string> {"/x.qst"})), HandOverResult::Delivered);
+    EXPECT_EQ(send(platform::EncodeDropFiles(std::vector<std::string> {"/x.qst"})), HandOverResult::Delivered);
     EXPECT_EQ(m_received.size(), 1u);
 }
 

@@ -154,7 +154,7 @@ private:
     CScriptFile m_script;
     std::string m_title;
     std::filesystem::path m_pathName;
-    bool m_modified = false;
+    std::atomic<bool> m_modified{false}; // read by the windows while a package build runs on a worker
     std::size_t m_maxPrinters = 0;
     std::optional<BuildEnvironment> m_buildEnvironment;
     std::vector<std::pair<ObserverId, UpdateHandler>> m_observers;

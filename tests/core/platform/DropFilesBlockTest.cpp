@@ -1,11 +1,11 @@
-#include "app/DropFilesBlock.h"
+#include "core/platform/DropFilesBlock.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace pellora {
+namespace pellora::platform {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -157,4 +157,4 @@ TEST(DropFilesBlockTest, LimitsOfNameLengthNameCountAndBlockSize)
 }
 
 } // namespace
-} // namespace pellora
+} // namespace pellora::platform

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pellora {
+namespace pellora::platform {
 
 // Layout of the block, all fields little-endian 32-bit:
 //   0 offset of the first name (20), 4 point x, 8 point y, 12 non-client flag, 16 wide flag,
@@ -43,4 +43,4 @@ std::optional<DropFilesHeader> DecodeDropFilesHeader(std::span<const std::uint8_
 // or a block larger than kMaxDropFilesBlockBytes.
 std::optional<std::vector<std::string>> DecodeDropFiles(std::span<const std::uint8_t> block);
 
-} // namespace pellora
+} // namespace pellora::platform

@@ -1,6 +1,6 @@
-#include "app/DropFilesBlock.h"
+#include "core/platform/DropFilesBlock.h"
 
-namespace pellora {
+namespace pellora::platform {
 
 namespace {
 
@@ -155,4 +155,4 @@ std::optional<std::vector<std::string>> DecodeDropFiles(std::span<const std::uin
     return names;
 }
 
-} // namespace pellora
+} // namespace pellora::platform
