@@ -12,6 +12,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QAbstractItemView>
+#include <QElapsedTimer>
+#include <QItemSelectionModel>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -168,7 +173,30 @@ public:
     {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        dialog->selectFile(path);
+        // selectFile leaves the name field alone while it has the focus, so the whole path is typed
+        // there, as a user may do. The dialog reads its folder on a thread and then selects the file it
+        // was opened on, which may overwrite the name: type it until it stays.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        const QString typed = QFileInfo(path).absoluteFilePath();
+        QElapsedTimer waited;
+        waited.start();
+        qint64 stableSince = 0;
+        while (waited.elapsed() < 3000 && waited.elapsed() - stableSince < 150) {
+            if (name->text() != typed) {
+                name->setText(typed);
+                stableSince = waited.elapsed();
+            }
+            // A file selected in the list would win over the typed name; typing clears it only while
+            // the name field has the focus.
+            for (auto* view : dialog->findChildren<QAbstractItemView*>()) {
+                if (view->selectionModel() && view->selectionModel()->hasSelection()) {
+                    view->selectionModel()->clearSelection();
+                    stableSince = waited.elapsed();
+                }
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
         Post(dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
     }
     static void Reject(QWidget* modal)
@@ -179,7 +207,11 @@ public:
     {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
-        Post(box, [box, button] { box->button(button)->click(); });
+        ASSERT_NE(box->button(button), nullptr) << box->text().toStdString();
+        Post(box, [box, button] {
+            if (QAbstractButton* pressed = box->button(button))
+                pressed->click();
+        });
     }
     static void Post(QObject* target, std::function<void()> work)
     {
