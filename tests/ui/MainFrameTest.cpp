@@ -716,8 +716,11 @@ TEST_F(MainFrameTest, RecentFilesAreListedAndOneThatIsGoneLeavesTheList)
     m_frame->OpenDocumentFile(text(kept));
     m_frame->OpenDocumentFile(text(gone));
     m_frame->UpdateCommands();
-    EXPECT_EQ(m_frame->CommandAction(ID_FILE_MRU_FILE1)->text(), "&1 " + text(gone));
-    EXPECT_EQ(m_frame->CommandAction(ID_FILE_MRU_FILE1 + 1)->text(), "&2 " + text(kept));
+    // Long paths are shortened in the middle; the number and the file name stay.
+    const QString first = m_frame->CommandAction(ID_FILE_MRU_FILE1)->text();
+    const QString second = m_frame->CommandAction(ID_FILE_MRU_FILE1 + 1)->text();
+    EXPECT_TRUE(first.startsWith("&1 /") && first.endsWith("/Gone.qst")) << first.toStdString();
+    EXPECT_TRUE(second.startsWith("&2 /") && second.endsWith("/Kept.qst")) << second.toStdString();
     EXPECT_EQ(state(ID_FILE_MRU_FILE1 + 1), kOn);
     EXPECT_EQ(state(ID_FILE_MRU_FILE1 + 2), kOff);
     EXPECT_FALSE(m_frame->CommandAction(ID_FILE_MRU_FILE1 + 2)->isVisible());
