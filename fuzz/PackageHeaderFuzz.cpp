@@ -3,6 +3,8 @@
 #include "core/package/PackageFile.h"
 #include "core/package/Support.h"
 
+#include "FuzzSandbox.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,39 +14,14 @@
 #include <string>
 #include <system_error>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
 
 // sandbox/package.exe is read into sandbox/target, with the temporary folder at sandbox/tmp.
-class Sandbox {
-public:
-    Sandbox()
-    {
-        std::string pattern = (fs::temp_directory_path() / "pellora-packagefuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        m_path = pattern;
-    }
-    ~Sandbox()
-    {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
-
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
 const fs::path& sandbox()
 {
-    static const Sandbox folder;
+    static const pellora::fuzz::FuzzSandbox folder("pellora-packagefuzz");
     return folder.path();
 }
 

@@ -4,6 +4,8 @@
 #include "core/platform/Profile.h"
 #include "core/script/ScriptFile.h"
 
+#include "FuzzSandbox.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,8 +15,6 @@
 #include <string>
 #include <system_error>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,23 +22,15 @@ namespace {
 // A program folder with a model list, which the reader consults for every printer.
 const fs::path& programFolder()
 {
+    static const pellora::fuzz::FuzzSandbox sandbox("pellora-scriptfuzz");
     static const fs::path folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "pellora-scriptfuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        const fs::path made(pattern);
+        const fs::path& made = sandbox.path();
         std::ofstream list(made / "Modelname.dat", std::ios::binary);
         list << "[Colour laser]\r\nRX-C3400\r\nRX-C5300\r\n\r\n[Mono laser]\r\nVDL-N4000+\r\n";
         pellora::OverrideModuleFolder(made);
         return made;
     }();
     return folder;
-}
-
-void writeInput(const fs::path& file, const std::uint8_t* data, std::size_t size)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 } // namespace
@@ -48,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto& profile = pellora::platform::Profile::instance();
     const fs::path input = programFolder() / "input.qst";
     const fs::path output = programFolder() / "output.qst";
-    writeInput(input, data, size);
+    pellora::fuzz::WriteInput(input, data, size);
     // Two inputs of one size written within one clock tick look alike to the cache: drop it.
     profile.forget(input);
 

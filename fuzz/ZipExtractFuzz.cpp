@@ -2,6 +2,8 @@
 
 #include "core/package/ZipArchive.h"
 
+#include "FuzzSandbox.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,39 +13,14 @@
 #include <string>
 #include <system_error>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
 
 // sandbox/archive.zip is extracted into sandbox/target; the sandbox must hold nothing else afterwards.
-class Sandbox {
-public:
-    Sandbox()
-    {
-        std::string pattern = (fs::temp_directory_path() / "pellora-zipfuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        m_path = pattern;
-    }
-    ~Sandbox()
-    {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
-
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
 const fs::path& sandbox()
 {
-    static const Sandbox folder;
+    static const pellora::fuzz::FuzzSandbox folder("pellora-zipfuzz");
     return folder.path();
 }
 
@@ -53,10 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const fs::path archive = sandbox() / "archive.zip";
     const fs::path target = sandbox() / "target";
-    {
-        std::ofstream out(archive, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    pellora::fuzz::WriteInput(archive, data, size);
 
     pellora::CZipArchive zip;
     zip.SetArchiveName(archive);

@@ -1,5 +1,7 @@
 #include "core/i18n/StringTable.h"
 
+#include "core/platform/Utf16.h"
+
 #include "core/package/IniFile.h"
 #include "core/package/Support.h"
 #include "core/package/ZipArchive.h"
@@ -163,25 +165,6 @@ std::int32_t parseReference(std::string_view value, std::vector<TextRange>& rang
     return id;
 }
 
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string DecodeText(std::string_view bytes)
@@ -190,27 +173,7 @@ std::string DecodeText(std::string_view bytes)
         static_cast<unsigned char>(bytes[1]) != 0xFE)
         return std::string(bytes);
 
-    const std::size_t units = (bytes.size() - 2) / 2;
-    const auto unit = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                          (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
-    };
-    constexpr std::uint32_t kReplacement = 0xFFFD;
-    std::string out;
-    out.reserve(units * 3 / 2);
-    for (std::size_t i = 0; i < units; ++i) {
-        const std::uint32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
-            const std::uint32_t next = unit(i + 1);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        appendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
-    }
-    return out;
+    return platform::Utf16LeToUtf8(bytes.substr(2));
 }
 
 bool HasValidHeader(const CIniFile& ini, std::uint16_t language)

@@ -1,5 +1,7 @@
 #include "core/model/Archive.h"
 
+#include "core/platform/Utf16.h"
+
 #include <algorithm>
 #include <istream>
 
@@ -17,50 +19,6 @@ constexpr std::size_t kStreamChunk = 64 * 1024;
 [[noreturn]] void throwEndOfFile()
 {
     throw ArchiveException(ArchiveException::Kind::EndOfFile, "archive: unexpected end of data");
-}
-
-void appendUtf8(std::string& out, uint32_t codePoint)
-{
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
-// UTF-16LE bytes to UTF-8; unpaired surrogates become U+FFFD.
-std::string utf16leToUtf8(std::string_view bytes)
-{
-    constexpr uint32_t kReplacement = 0xFFFD;
-    const std::size_t units = bytes.size() / 2;
-    const auto unitAt = [&](std::size_t i) {
-        return static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i]))
-            | static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8;
-    };
-    std::string out;
-    for (std::size_t i = 0; i < units; ++i) {
-        const uint32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
-            const uint32_t low = unitAt(i + 1);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        appendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
-    }
-    return out;
 }
 
 } // namespace
@@ -240,7 +198,7 @@ std::string ArchiveReader::readNarrow(uint64_t length)
 
 std::string ArchiveReader::readWide(uint32_t units)
 {
-    return utf16leToUtf8(readNarrow(static_cast<uint64_t>(units) * 2));
+    return platform::Utf16LeToUtf8(readNarrow(static_cast<uint64_t>(units) * 2));
 }
 
 std::string ArchiveReader::readString()

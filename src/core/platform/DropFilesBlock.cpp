@@ -1,5 +1,7 @@
 #include "core/platform/DropFilesBlock.h"
 
+#include "core/platform/Utf16.h"
+
 namespace pellora::platform {
 
 namespace {
@@ -14,25 +16,6 @@ std::uint32_t getUint32(std::span<const std::uint8_t> bytes, std::size_t at)
 {
     return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8
         | static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool acceptName(const std::string& name, std::vector<std::string>& names)
@@ -78,7 +61,7 @@ bool decodeWide(std::span<const std::uint8_t> block, std::size_t offset, std::ve
         if (highSurrogate != 0) {
             if (unit < 0xDC00 || unit > 0xDFFF)
                 return false;
-            appendUtf8(name, 0x10000 + ((highSurrogate - 0xD800) << 10) + (unit - 0xDC00));
+            AppendUtf8(name, 0x10000 + ((highSurrogate - 0xD800) << 10) + (unit - 0xDC00));
             highSurrogate = 0;
         } else if (unit >= 0xD800 && unit <= 0xDBFF) {
             highSurrogate = unit;
@@ -86,7 +69,7 @@ bool decodeWide(std::span<const std::uint8_t> block, std::size_t offset, std::ve
         } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
             return false;
         } else if (unit != 0) {
-            appendUtf8(name, unit);
+            AppendUtf8(name, unit);
         } else {
             if (name.empty())
                 return true;
