@@ -40,18 +40,18 @@ private:
 
 } // namespace
 
-InteractiveStart::InteractiveStart(Application& application, QApplication& gui)
+InteractiveStart::InteractiveStart(Application& application, QApplication& /*gui: the start runs inside it*/)
     : m_application(application)
-    , m_gui(gui)
     , m_messages(application.reporter())
 {
     QObject::connect(&m_handOver, &DropFilesServer::filesDropped, &m_handOver,
                      [this](const QStringList& files) { takeHandedOverFiles(files); });
     QObject::connect(&m_signals, &TerminationSignals::terminationRequested, &m_signals, [this](int) {
+        m_terminationRequested = true;
         if (m_frame)
             m_frame->close();
         else
-            m_gui.quit();
+            QCoreApplication::quit();
     });
 }
 
@@ -83,6 +83,10 @@ int InteractiveStart::Run()
 {
     if (!Start())
         return kStartupFailedStatus;
+    // The start may process events (splash screen, opened files): a termination handled then closed
+    // the window before the event loop ran, and a quit outside the loop is lost.
+    if (m_terminationRequested && (!m_frame || !m_frame->isVisible()))
+        return 0;
     QApplication::exec();
     return 0;
 }

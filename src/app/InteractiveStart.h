@@ -43,7 +43,7 @@ private:
     void withdrawWindow();
 
     Application& m_application;
-    QApplication& m_gui;
+    bool m_terminationRequested = false;
     ReporterMessageService m_messages;
     std::unique_ptr<ViewModeInputFilter> m_viewModeFilter;
     std::unique_ptr<ui::CMainFrame> m_frame;
