@@ -423,28 +423,23 @@ BuildEnvironment CCorvan2View::buildEnvironment() const
     return m_buildEnvironment ? *m_buildEnvironment : BuildEnvironment::FromProgramFolder();
 }
 
-void CCorvan2View::showResult(const DocumentResult& result)
+QString CCorvan2View::promptOutputPath(int titleItem, int typeItem, const QString& extension)
 {
-    if (result.ok || result.message == 0)
-        return;
-    if (result.fileMessage)
-        ShowFileMessage(result.message, result.file);
-    else
-        ShowMessage(result.message);
+    if (m_list->GetItemCount() == 0 || !validate())
+        return {};
+    ProjectSaveDialog dialog(this, ItemText("ETC", titleItem), ItemText("ETC", typeItem), extension,
+                             defaultFileName(), documentFolder());
+    return dialog.Prompt();
 }
 
 void CCorvan2View::saveProjectAs()
 {
-    if (m_list->GetItemCount() == 0 || !validate())
-        return;
-    ProjectSaveDialog dialog(this, ItemText("ETC", kEtcSaveScriptTitle), ItemText("ETC", kEtcScriptType),
-                             QStringLiteral(".qst"), defaultFileName(), documentFolder());
-    const QString path = dialog.Prompt();
+    const QString path = promptOutputPath(kEtcSaveScriptTitle, kEtcScriptType, QStringLiteral(".qst"));
     if (path.isEmpty())
         return;
     const DocumentResult result = m_document.SaveDocument(path.toStdString());
     if (!result.ok) {
-        showResult(result);
+        ShowDocumentResult(result);
         return;
     }
     emit recentFileAdded(path);
@@ -454,11 +449,7 @@ void CCorvan2View::saveProjectAs()
 
 void CCorvan2View::createPackage()
 {
-    if (m_list->GetItemCount() == 0 || !validate())
-        return;
-    ProjectSaveDialog dialog(this, ItemText("ETC", kEtcCreatePackageTitle), ItemText("ETC", kEtcPackageType),
-                             QStringLiteral(".exe"), defaultFileName(), documentFolder());
-    const QString path = dialog.Prompt();
+    const QString path = promptOutputPath(kEtcCreatePackageTitle, kEtcPackageType, QStringLiteral(".exe"));
     if (path.isEmpty())
         return;
 
@@ -469,7 +460,7 @@ void CCorvan2View::createPackage()
     if (outcome.cancelled)
         return;
     if (!outcome.result.ok) {
-        showResult(outcome.result);
+        ShowDocumentResult(outcome.result);
         return;
     }
     emit recentFileAdded(path);

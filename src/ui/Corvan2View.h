@@ -89,6 +89,8 @@ protected:
 private:
     void buildPages();
     void addPrinter();
+    // Validates, then asks for the file to save or build; empty when either step stops.
+    QString promptOutputPath(int titleItem, int typeItem, const QString& extension);
     void saveProjectAs();
     void createPackage();
     void closeAll();
@@ -98,7 +100,6 @@ private:
     QString defaultFileName() const;
     QString documentFolder() const;
     BuildEnvironment buildEnvironment() const;
-    void showResult(const DocumentResult& result);
     void onPrinterCountChanged();
     void refreshCurrentPage();
 

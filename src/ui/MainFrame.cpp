@@ -128,16 +128,6 @@ QString toText(const std::filesystem::path& path)
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
 
-void showResult(const DocumentResult& result)
-{
-    if (result.ok || result.message == 0)
-        return;
-    if (result.fileMessage)
-        ShowFileMessage(result.message, result.file);
-    else
-        ShowMessage(result.message);
-}
-
 // A toolbar button for a command: its own text, the command's state.
 QAction* mirrorAction(CommandTable& commands, int id, QToolBar* bar)
 {
@@ -392,7 +382,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     auto document = std::make_unique<CCorvan2Doc>();
     const DocumentResult result = document->OpenDocument(file);
     if (!result.ok) {
-        showResult(result);
+        ShowDocumentResult(result);
         return false;
     }
     if (!addChild(std::move(document)))
@@ -724,7 +714,7 @@ bool CMainFrame::saveDocument(CChildFrame* child, bool askForName)
     }
     const DocumentResult result = document.SaveDocument(path);
     if (!result.ok) {
-        showResult(result);
+        ShowDocumentResult(result);
         return false;
     }
     m_recentFiles.Add(path);

@@ -1,5 +1,7 @@
 #include "ui/MessageService.h"
 
+#include "core/model/Corvan2Doc.h"
+
 namespace pellora::ui {
 
 namespace {
@@ -19,6 +21,16 @@ int ShowMessage(int number)
 int ShowFileMessage(int number, const std::filesystem::path& path)
 {
     return g_service ? g_service->ShowFileMessage(number, path.string()) : 0;
+}
+
+void ShowDocumentResult(const DocumentResult& result)
+{
+    if (result.ok || result.message == 0)
+        return;
+    if (result.fileMessage)
+        ShowFileMessage(result.message, result.file);
+    else
+        ShowMessage(result.message);
 }
 
 } // namespace pellora::ui

@@ -5,6 +5,10 @@
 #include <filesystem>
 #include <string_view>
 
+namespace pellora {
+struct DocumentResult;
+}
+
 namespace pellora::ui {
 
 class MessageService {
@@ -20,5 +24,7 @@ void SetMessageService(MessageService* service);
 // Shows through the installed service; 0 when none is installed.
 int ShowMessage(int number);
 int ShowFileMessage(int number, const std::filesystem::path& path);
+// The message a failed document operation carries, as a file message when it names a file.
+void ShowDocumentResult(const DocumentResult& result);
 
 } // namespace pellora::ui

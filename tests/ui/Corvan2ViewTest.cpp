@@ -89,7 +89,7 @@ protected:
     }
 
     test::BuildFolder build;
-    test::ViewMessageRecorder messages;
+    test::MessageRecorder messages;
     CCorvan2Doc document;
     CCorvan2Doc other;
     fs::path output = build.folder().path() / "out";

@@ -3,6 +3,7 @@
 // Shared pieces of the project view tests: string tables made from the delivered fragments, a recorder
 // of numbered messages, a driver for modal dialogs, and a program folder that can build packages.
 
+#include "MessageRecorder.h"
 #include "StubPaths.h"
 #include "core/i18n/StringTable.h"
 #include "core/model/Corvan2Doc.h"
@@ -112,27 +113,6 @@ private:
     StringTableFixture m_tables;
 };
 
-// Installed as the message service for its lifetime; records every number shown.
-class ViewMessageRecorder : public ui::MessageService {
-public:
-    ViewMessageRecorder() { ui::SetMessageService(this); }
-    ~ViewMessageRecorder() override { ui::SetMessageService(nullptr); }
-    ViewMessageRecorder(const ViewMessageRecorder&) = delete;
-    ViewMessageRecorder& operator=(const ViewMessageRecorder&) = delete;
-
-    int ShowMessage(int number) override
-    {
-        shown.push_back(number);
-        return 1;
-    }
-    int ShowFileMessage(int number, std::string_view) override
-    {
-        shown.push_back(number);
-        return 1;
-    }
-
-    std::vector<int> shown;
-};
 
 // Answers modal dialogs in turn: each step waits for a modal dialog its test accepts and then acts on
 // it; a dialog is taken again only after another one was. Actions must not run a dialog themselves:

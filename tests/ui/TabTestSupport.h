@@ -3,6 +3,7 @@
 // Shared pieces of the property-tab tests: a host with its own document, a recorder of numbered
 // messages, string tables made from the tab text fragments, and a driver for modal dialogs.
 
+#include "MessageRecorder.h"
 #include "core/i18n/StringTable.h"
 #include "core/model/Corvan2Doc.h"
 #include "support/StringTableFixture.h"
@@ -66,27 +67,6 @@ private:
     CCorvan2Doc::ObserverId m_observer = CCorvan2Doc::kNoObserver;
 };
 
-// Installed as the message service for its lifetime; records every number shown.
-class RecordingMessageService : public ui::MessageService {
-public:
-    RecordingMessageService() { ui::SetMessageService(this); }
-    ~RecordingMessageService() override { ui::SetMessageService(nullptr); }
-    RecordingMessageService(const RecordingMessageService&) = delete;
-    RecordingMessageService& operator=(const RecordingMessageService&) = delete;
-
-    int ShowMessage(int number) override
-    {
-        shown.push_back(number);
-        return 1;
-    }
-    int ShowFileMessage(int number, std::string_view) override
-    {
-        shown.push_back(number);
-        return 1;
-    }
-
-    std::vector<int> shown;
-};
 
 // The texts of the section "ETC" that the tabs use, as item references and texts.
 inline constexpr const char* kEtcTexts = "1=All Files\n2=Pellora\n3=Select the Driver Folder\n4=Driver Extension Settings\n";

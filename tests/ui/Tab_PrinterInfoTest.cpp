@@ -67,7 +67,7 @@ protected:
     }
 
     TabStrings strings{kModels};
-    RecordingMessageService messages;
+    MessageRecorder messages;
     FakeTabHost host;
     CPrinterInfoEx* first = nullptr;
     CPrinterInfoEx* second = nullptr;

@@ -1,5 +1,7 @@
 #include "core/package/ZipArchive.h"
 
+#include "core/platform/FileDescriptor.h"
+
 #include "core/package/ZipWriter.h"
 #include "core/platform/Profile.h"
 
@@ -31,37 +33,6 @@ std::string errnoText(int error)
     return std::strerror(error);
 }
 
-// A POSIX file descriptor that is closed when this goes.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closes now and reports whether the close succeeded.
-    bool close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        return fd < 0 || ::close(fd) == 0;
-    }
-    void reset() { close(); }
-
-private:
-    int m_fd = -1;
-};
 
 struct ZipDiscard {
     void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -220,16 +191,16 @@ struct PlannedEntry {
 };
 
 // Opens (creating when missing) the folder part below parent; never through a link.
-UniqueFd openSubfolder(int parent, const std::string& part, std::string& error)
+platform::FileDescriptor openSubfolder(int parent, const std::string& part, std::string& error)
 {
     constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    UniqueFd fd(::openat(parent, part.c_str(), flags));
+    platform::FileDescriptor fd(::openat(parent, part.c_str(), flags));
     if (!fd.valid() && errno == ENOENT) {
         if (::mkdirat(parent, part.c_str(), 0755) != 0 && errno != EEXIST) {
             error = "cannot create folder " + part + ": " + errnoText(errno);
             return {};
         }
-        fd = UniqueFd(::openat(parent, part.c_str(), flags));
+        fd = platform::FileDescriptor(::openat(parent, part.c_str(), flags));
     }
     if (!fd.valid()) {
         const int failure = errno;
@@ -248,20 +219,6 @@ std::string temporaryName()
     return name;
 }
 
-bool writeAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -457,7 +414,7 @@ bool CZipArchive::Extract()
 
     std::error_code ec;
     fs::create_directories(m_extractionFolder, ec);
-    const UniqueFd root(::open(m_extractionFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const platform::FileDescriptor root(::open(m_extractionFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.valid())
         return fail("cannot open folder " + m_extractionFolder.string() + ": " + errnoText(errno));
 
@@ -465,7 +422,7 @@ bool CZipArchive::Extract()
     std::uint64_t writtenTotal = 0;
     for (const PlannedEntry& entry : plan) {
         const std::size_t folderParts = entry.folder ? entry.parts.size() : entry.parts.size() - 1;
-        UniqueFd folder;
+        platform::FileDescriptor folder;
         for (std::size_t i = 0; i < folderParts; ++i) {
             std::string error;
             folder = openSubfolder(folder.valid() ? folder.get() : root.get(), entry.parts[i], error);
@@ -484,10 +441,10 @@ bool CZipArchive::Extract()
         // Written beside under a temporary name and renamed at the end: a link standing at the name is
         // replaced, never followed, and no half-written file is left.
         std::string temporary;
-        UniqueFd out;
+        platform::FileDescriptor out;
         for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
             temporary = temporaryName();
-            out = UniqueFd(::openat(parent, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+            out = platform::FileDescriptor(::openat(parent, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                     entry.mode));
             if (!out.valid() && errno != EEXIST)
                 break;
@@ -509,7 +466,7 @@ bool CZipArchive::Extract()
                 error = "the archive is larger than the limit of " + std::to_string(m_sizeLimit) + " bytes";
                 break;
             }
-            if (!writeAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
+            if (!platform::WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
                 error = "cannot write " + fileName + ": " + errnoText(errno);
                 break;
             }

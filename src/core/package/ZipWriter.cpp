@@ -1,5 +1,7 @@
 #include "core/package/ZipWriter.h"
 
+#include "core/platform/FileDescriptor.h"
+
 #include <zlib.h>
 
 #include <fcntl.h>
@@ -130,50 +132,7 @@ DosTime dosTime(std::int64_t seconds)
     return result;
 }
 
-// A POSIX file descriptor that is closed when this goes.
-class FileHandle {
-public:
-    FileHandle() = default;
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle() { close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle(FileHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileHandle& operator=(FileHandle&& other) noexcept
-    {
-        if (this != &other) {
-            close();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
 
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    bool close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd = -1;
-};
-
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 bool preadAll(int fd, std::uint8_t* data, std::size_t size, std::uint64_t offset, bool& shorter)
 {
@@ -207,14 +166,14 @@ public:
         if (m_buffer.size() + bytes.size() > kOutputBufferSize && !flush())
             return false;
         if (bytes.size() >= kOutputBufferSize)
-            return writeAll(m_fd, bytes.data(), bytes.size());
+            return platform::WriteAll(m_fd, bytes.data(), bytes.size());
         m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
         return true;
     }
 
     bool flush()
     {
-        const bool ok = writeAll(m_fd, m_buffer.data(), m_buffer.size());
+        const bool ok = platform::WriteAll(m_fd, m_buffer.data(), m_buffer.size());
         m_buffer.clear();
         return ok;
     }
@@ -465,7 +424,7 @@ private:
         slot.dataOffset = dictionary;
         slot.dataLength = job.length;
         if (!slot.input.empty()) {
-            const FileHandle file(::open(entry.source.c_str(), O_RDONLY | O_CLOEXEC));
+            const platform::FileDescriptor file(::open(entry.source.c_str(), O_RDONLY | O_CLOEXEC));
             if (!file.valid())
                 return fail("cannot read " + entry.source.string() + ": " + errnoText(errno));
             bool shorter = false;
@@ -538,7 +497,7 @@ public:
             std::snprintf(suffix, sizeof suffix, ".%08X.part", static_cast<unsigned>(device()));
             m_path = archive;
             m_path += suffix;
-            m_fd = FileHandle(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            m_fd = platform::FileDescriptor(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
             if (!m_fd.valid() && errno != EEXIST)
                 break;
         }
@@ -571,7 +530,7 @@ public:
     }
 
 private:
-    FileHandle m_fd;
+    platform::FileDescriptor m_fd;
     fs::path m_path;
     int m_error = 0;
 };

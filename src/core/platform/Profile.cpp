@@ -1,5 +1,7 @@
 #include "core/platform/Profile.h"
 
+#include "core/platform/FileDescriptor.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -376,35 +378,6 @@ bool ProfileDocument::operator==(const ProfileDocument& other) const
 
 namespace {
 
-// A read-only descriptor of the cached file: fstat on it notices a change in place, and a link count
-// of 0 a file that was replaced or deleted, without a path lookup per key.
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
-
 struct FileStamp {
     struct timespec modified {};
     off_t size = 0;
@@ -421,7 +394,9 @@ struct Profile::Entry {
     std::filesystem::path path; // absolute and normal
     ProfileDocument document;
     bool dirty = false;
-    FileDescriptor file;        // open while the file exists on disk
+    // Open while the file exists: fstat on it notices a change in place, and a link count of 0 a file
+    // that was replaced or deleted, without a path lookup per key.
+    FileDescriptor file;
     FileStamp stamp;
 
     // True when the file on disk is no longer the one the cache holds.

@@ -253,10 +253,7 @@ void ScriptWriter::flag(std::string_view name, bool on)
 bool ScriptWriter::writeVerified(std::string_view name, std::string_view value)
 {
     Profile& profile = Profile::instance();
-    const auto readBack = [&]() -> std::string {
-        const std::optional<std::string> stored = profile.get(m_file, m_script.section, name);
-        return stored ? std::string(platform::CutUtf8(*stored, kReadBufferSize - 1)) : std::string();
-    };
+    const auto readBack = [&] { return profile.getString(m_file, m_script.section, name, {}, kReadBufferSize); };
     if (!profile.write(m_file, m_script.section, name, value))
         return false;
     const std::string back = readBack();

@@ -1,0 +1,33 @@
+#pragma once
+
+// A message service for window tests: installed for its lifetime, records every number shown.
+
+#include "ui/MessageService.h"
+
+#include <string_view>
+#include <vector>
+
+namespace pellora::test {
+
+class MessageRecorder : public ui::MessageService {
+public:
+    MessageRecorder() { ui::SetMessageService(this); }
+    ~MessageRecorder() override { ui::SetMessageService(nullptr); }
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    int ShowMessage(int number) override
+    {
+        shown.push_back(number);
+        return 1;
+    }
+    int ShowFileMessage(int number, std::string_view) override
+    {
+        shown.push_back(number);
+        return 1;
+    }
+
+    std::vector<int> shown;
+};
+
+} // namespace pellora::test
