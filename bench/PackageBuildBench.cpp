@@ -11,7 +11,7 @@
 #include "core/package/PackageFile.h"
 #include "core/package/RuntimeFileSet.h"
 #include "core/package/StubResource.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/script/ScriptFile.h"
 
 #include <chrono>
@@ -30,7 +30,6 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 
 int build(const fs::path& programFolder, const fs::path& tree, const fs::path& output)
 {
-    pellora::OverrideModuleFolder(programFolder);
     pellora::RuntimeFileSet runtime;
     runtime.LoadRuntimeFileList(programFolder);
     pellora::CScriptFile script;
@@ -44,7 +43,7 @@ int build(const fs::path& programFolder, const fs::path& tree, const fs::path& o
     const auto start = std::chrono::steady_clock::now();
     pellora::PackageBuilder builder(programFolder, runtime.names(), pellora::PackageStubResource());
     if (!builder.BuildPackage(script, output)) {
-        std::fprintf(stderr, "build failed: %s\n", builder.lastError().c_str());
+        std::fprintf(stderr, "build failed: %s\n", builder.status().text().c_str());
         return 1;
     }
     std::printf("%.3f\n", secondsSince(start));
@@ -56,7 +55,7 @@ int load(const fs::path& package, const fs::path& folder)
     const auto start = std::chrono::steady_clock::now();
     pellora::CPackageFile reader;
     if (!reader.Load(package, folder)) {
-        std::fprintf(stderr, "load failed: %s\n", reader.GetLastError().c_str());
+        std::fprintf(stderr, "load failed: %s\n", reader.status().text().c_str());
         return 1;
     }
     std::printf("%.3f\n", secondsSince(start));

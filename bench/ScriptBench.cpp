@@ -1,7 +1,7 @@
 // Writing and verifying a 1,000-printer install script, then reading every key back through the
 // profile layer. Leaves the script at $PELLORA_BENCH_OUT/script.qst for the comparison script.
 
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/platform/Profile.h"
 #include "core/script/ScriptFile.h"
 

@@ -1,7 +1,7 @@
 // Fuzz target: reading an arbitrary package, which must fail cleanly and never write outside its target folder.
 
 #include "core/package/PackageFile.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 #include "FuzzSandbox.h"
 
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pellora::CPackageFile reader;
     const bool loaded = reader.Load(package, target);
     if (loaded == reader.GetEntries().empty())
-        failWith("entry list does not match the result", reader.GetLastError());
+        failWith("entry list does not match the result", reader.status().text());
     for (const fs::path& entry : reader.GetEntries()) {
         if (entry.parent_path() != target)
             failWith("entry outside the target", entry.string());

@@ -1,6 +1,6 @@
 // Fuzz target: an install script or project read from untrusted bytes, then written back.
 
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/platform/Profile.h"
 #include "core/script/ScriptFile.h"
 
@@ -27,7 +27,6 @@ const fs::path& programFolder()
         const fs::path& made = sandbox.path();
         std::ofstream list(made / "Modelname.dat", std::ios::binary);
         list << "[Colour laser]\r\nRX-C3400\r\nRX-C5300\r\n\r\n[Mono laser]\r\nVDL-N4000+\r\n";
-        pellora::OverrideModuleFolder(made);
         return made;
     }();
     return folder;
@@ -45,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     profile.forget(input);
 
     pellora::CScriptFile script;
-    if (script.Load(input) == 1) {
+    if (script.Load(input, programFolder()) == 1) {
         std::error_code ec;
         fs::remove(output, ec);
         profile.forget(output);

@@ -1,7 +1,7 @@
 // Fuzz target: a string-table text (ANSI/UTF-8 or UTF-16) read into texts and the sections of one group.
 
 #include "core/i18n/StringTable.h"
-#include "core/package/IniFile.h"
+#include "core/util/IniFile.h"
 
 #include <cstddef>
 #include <cstdint>

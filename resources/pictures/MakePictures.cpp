@@ -1,6 +1,6 @@
 // Draws the pictures of the program folder: CVDATA1.DAT (splash screen) and CVDATA2.DAT (logo), as BMP files.
 
-#include "ui/ProductArt.h"
+#include "ui/shared/ProductArt.h"
 
 #include <QGuiApplication>
 #include <QImage>

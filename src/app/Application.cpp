@@ -6,17 +6,18 @@
 #include "app/InteractiveStart.h"
 #include "core/discovery/ModelList.h"
 #include "core/i18n/StringTable.h"
-#include "core/model/PrinterInfo.h"
 #include "core/model/ViewMode.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/platform/DropFilesBlock.h"
-#include "core/script/ScriptFile.h"
-#include "ui/FrameOptions.h"
+#include "core/script/OnePrinterScript.h"
+#include "ui/frame/FrameOptions.h"
 
 #include <clocale>
 #include <exception>
 #include <iostream>
 #include <vector>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -26,22 +27,14 @@ namespace {
 
 Application* g_current = nullptr;
 
-// The program folder as a text without a trailing separator (the root stays "/").
-std::string programFolderText()
-{
-    std::string folder = GetModuleFolder().string();
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    return folder;
-}
-
 } // namespace
 
-Application::Application(StringTable& table, MessagePresenter& presenter, GuiSession* gui)
+Application::Application(StringTable& table, MessagePresenter& presenter, GuiSession* gui, fs::path programFolder)
     : m_table(table)
     , m_presenter(presenter)
     , m_gui(gui)
     , m_reporter(table, m_commandLine, presenter)
+    , m_programFolder(std::move(programFolder))
 {
     g_current = this;
 }
@@ -95,7 +88,7 @@ int Application::Run(std::span<const std::string> arguments)
             return *status;
     }
 
-    if (!m_table.Load(m_commandLine.language, kStringTableGroup)) {
+    if (!m_table.Load(m_programFolder, m_commandLine.language, kStringTableGroup)) {
         m_presenter.ShowFixedText(std::string(kResourceFileMissing), m_reporter.caption());
         return kStartupFailedStatus;
     }
@@ -103,7 +96,8 @@ int Application::Run(std::span<const std::string> arguments)
         ShowMessage(kMessageInstanceFailed);
         return kStartupFailedStatus;
     }
-    if (!ModelListExists()) {
+    const ModelList models = ModelList::InFolder(m_programFolder);
+    if (!models.opened()) {
         ShowMessage(kMessageNoModelList);
         return kStartupFailedStatus;
     }
@@ -113,8 +107,8 @@ int Application::Run(std::span<const std::string> arguments)
     }
     std::setlocale(LC_ALL, "");
 
-    if (scriptModeAsked && IsModelListed(m_commandLine.model))
-        return WriteCommandLineScript(m_commandLine) ? 0 : kStartupFailedStatus;
+    if (scriptModeAsked && models.IsModelListed(m_commandLine.model))
+        return WriteCommandLineScript() ? 0 : kStartupFailedStatus;
 
     m_reporter.SetInteractiveStart(true);
     if (scriptModeAsked) {
@@ -136,7 +130,7 @@ std::optional<int> Application::settleSingleInstance()
     // Another instance runs: it takes the files of this start, if there are any and it has a window.
     if (!m_commandLine.viewMode && handOverFiles())
         return 0;
-    if (!m_table.Load(m_commandLine.language, kStringTableGroup)) {
+    if (!m_table.Load(m_programFolder, m_commandLine.language, kStringTableGroup)) {
         m_presenter.ShowFixedText(std::string(kResourceFileMissing), m_reporter.caption());
         return kStartupFailedStatus;
     }
@@ -159,7 +153,6 @@ bool Application::handOverFiles()
 int Application::runInteractive()
 {
     m_backImage = static_cast<std::int32_t>(m_settings.GetInt(kSettingBackImage, 0));
-    m_runtimeFiles.LoadRuntimeFileList();
 
     QApplication* gui = m_gui != nullptr ? m_gui->Ensure() : nullptr;
     if (gui == nullptr) {
@@ -182,28 +175,26 @@ void Application::exitInstance()
     m_settings.SetInt(kSettingBackImage, m_backImage);
 }
 
-fs::path Application::CommandLineScriptPath(const CommandLineInfo& commandLine)
+BuildEnvironment Application::environment() const
 {
-    if (!commandLine.outputFile.empty())
-        return fs::path(commandLine.outputFile);
-    return GetModuleFolder() / kCommandLineScriptName;
+    return BuildEnvironment::ForProgramFolder(m_programFolder);
 }
 
-bool Application::WriteCommandLineScript(const CommandLineInfo& commandLine)
+fs::path Application::CommandLineScriptPath() const
 {
-    const std::string printerName = commandLine.model + "(" + commandLine.address + ")";
-    const std::string folder = commandLine.folder.empty() ? programFolderText() : commandLine.folder;
+    if (!m_commandLine.outputFile.empty())
+        return fs::path(m_commandLine.outputFile);
+    return m_programFolder / kCommandLineScriptName;
+}
 
-    auto printer = std::make_unique<CPrinterInfoEx>();
-    printer->SetNetwork(1, commandLine.address, kCommandLineSubnetMask, "", "");
-    printer->SetIdentity("", printerName, commandLine.model, "");
-    printer->SetOptionFlags(1);
-    printer->driverFolders.push_back(folder);
-
-    CScriptFile script;
-    script.printers.push_back(std::move(printer));
-    script.logFile = kCommandLineScriptLogFile;
-    return script.Write(CommandLineScriptPath(commandLine)) == 1;
+bool Application::WriteCommandLineScript() const
+{
+    const fs::path output = CommandLineScriptPath();
+    if (WriteOnePrinterScript(m_commandLine.model, m_commandLine.address, m_commandLine.folder, m_programFolder, output))
+        return true;
+    // Only a file goes: whatever else stands at the name is not the script's.
+    ::unlink(output.c_str());
+    return false;
 }
 
 int RunApplication(int argc, char** argv)
@@ -214,7 +205,7 @@ int RunApplication(int argc, char** argv)
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i)
             arguments.emplace_back(argv[i]);
-        Application application(TheStringTable(), presenter, &gui);
+        Application application(TheStringTable(), presenter, &gui, GetModuleFolder());
         return application.Run(arguments);
     } catch (const std::exception& error) {
         std::cerr << GetOwnProductName() << ": " << error.what() << std::endl;

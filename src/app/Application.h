@@ -6,7 +6,8 @@
 #include "app/Messages.h"
 #include "core/platform/UserSettings.h"
 #include "app/SingleInstance.h"
-#include "core/package/RuntimeFileSet.h"
+#include "core/util/MessageNumbers.h"
+#include "core/document/BuildEnvironment.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -25,14 +26,6 @@ class StringTable;
 inline constexpr std::string_view kResourceFileMissing = "resource file is not exist.";
 // The script that the command-line script mode writes into the program folder.
 inline constexpr std::string_view kCommandLineScriptName = "CVSCRIPT.QSM";
-inline constexpr std::string_view kCommandLineScriptLogFile = "KOVAINST.LOG";
-inline constexpr std::string_view kCommandLineSubnetMask = "255.255.255.0";
-
-// Message numbers of the start-up.
-inline constexpr int kMessageNoDriverRight = 3;
-inline constexpr int kMessageAnotherInstance = 4;
-inline constexpr int kMessageNoModelList = 24;
-inline constexpr int kMessageInstanceFailed = 999;
 
 // Process status of a start that ended at one of its checks.
 inline constexpr int kStartupFailedStatus = 1;
@@ -44,7 +37,8 @@ inline constexpr int kStartNoDisplay = 1;
 class Application {
 public:
     // gui makes the windows of an interactive start; without it an interactive start ends at once.
-    Application(StringTable& table, MessagePresenter& presenter, GuiSession* gui = nullptr);
+    // programFolder holds the model list, string tables, plugins and runtime files.
+    Application(StringTable& table, MessagePresenter& presenter, GuiSession* gui, std::filesystem::path programFolder);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -68,7 +62,9 @@ public:
     MessagePresenter& presenter() { return m_presenter; }
 
     StringTable& stringTable() { return m_table; }
-    const RuntimeFileSet& runtimeFiles() const { return m_runtimeFiles; }
+    const std::filesystem::path& programFolder() const { return m_programFolder; }
+    // What the projects of the run take from the program folder.
+    BuildEnvironment environment() const;
     std::int32_t backImage() const { return m_backImage; }
     void SetBackImage(std::int32_t value) { m_backImage = value; }
     UserSettings& settings() { return m_settings; }
@@ -76,10 +72,11 @@ public:
     // Where this instance takes the files of later starts.
     std::filesystem::path HandOverSocket() const;
 
-    // Writes the command-line script for one printer; true when the script was written.
-    static bool WriteCommandLineScript(const CommandLineInfo& commandLine);
+    // Writes the command-line script for one printer; true when the script was written. A failure leaves
+    // no script there, so that a caller that looks for the file never finds an earlier run's.
+    bool WriteCommandLineScript() const;
     // Where the command-line script goes: the output file, else CVSCRIPT.QSM in the program folder.
-    static std::filesystem::path CommandLineScriptPath(const CommandLineInfo& commandLine);
+    std::filesystem::path CommandLineScriptPath() const;
 
 private:
     // Takes the single-instance lock; nothing when this start may go on, else the process status.
@@ -94,8 +91,8 @@ private:
     GuiSession* m_gui;
     CommandLineInfo m_commandLine;
     MessageReporter m_reporter;
+    const std::filesystem::path m_programFolder;
     std::unique_ptr<SingleInstance> m_instance;
-    RuntimeFileSet m_runtimeFiles;
     UserSettings m_settings;
     std::int32_t m_backImage = 0;
 };

@@ -1,11 +1,11 @@
 #include "app/InteractiveStart.h"
 
 #include "app/Application.h"
-#include "core/package/Support.h"
-#include "ui/CoolDialogBar.h"
-#include "ui/FrameOptions.h"
-#include "ui/MainFrameIds.h"
-#include "ui/ProductArt.h"
+#include "core/util/Support.h"
+#include "ui/frame/CoolDialogBar.h"
+#include "ui/frame/FrameOptions.h"
+#include "ui/frame/MainFrameIds.h"
+#include "ui/shared/ProductArt.h"
 
 #include <QFile>
 
@@ -103,7 +103,7 @@ bool InteractiveStart::Start()
         m_viewModeFilter = std::make_unique<ViewModeInputFilter>();
 
     ui::SetBackImageOption(m_application.backImage());
-    m_frame = std::make_unique<ui::CMainFrame>(m_application.settings());
+    m_frame = std::make_unique<ui::CMainFrame>(m_application.environment(), m_application.settings());
     if (!m_frame->Create(m_application.language()))
         return false;
     m_quitWatcher = std::make_unique<QuitWhenHidden>(*m_frame);
@@ -115,13 +115,13 @@ bool InteractiveStart::Start()
     if (ui::CCoolDialogBar* bar = m_frame->DockingBar())
         bar->show();
     if (!m_frame->RestoreWindowState())
-        m_frame->OnCommand(ui::ID_VIEW_RESET_LAYOUT);
+        m_frame->ResetLayout();
     m_frame->show();
 
     if (!viewMode) {
         publishWindow();
         if (m_application.commandLine().showSplash)
-            m_splash = ui::SplashScreen::Show(GetModuleFolder());
+            m_splash = ui::SplashScreen::Show(m_application.programFolder());
     }
     return true;
 }

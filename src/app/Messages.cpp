@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "core/i18n/StringTable.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 #include <iostream>
 

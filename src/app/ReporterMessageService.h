@@ -3,7 +3,7 @@
 // The windows' message service: numbered messages go to the application's reporter.
 
 #include "app/Messages.h"
-#include "ui/MessageService.h"
+#include "ui/shared/MessageService.h"
 
 namespace pellora {
 

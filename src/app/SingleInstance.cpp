@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 #include <fcntl.h>
 #include <pwd.h>

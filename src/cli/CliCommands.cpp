@@ -4,10 +4,12 @@
 #include "cli/ProgressDisplay.h"
 #include "core/discovery/ModelList.h"
 #include "core/i18n/StringTable.h"
-#include "core/model/Corvan2Doc.h"
+#include "core/document/Corvan2Doc.h"
 #include "core/package/PackageFile.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
+#include "core/script/OnePrinterScript.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/MessageNumbers.h"
 
 #include <csignal>
 #include <cstdio>
@@ -19,10 +21,6 @@ namespace fs = std::filesystem;
 namespace pellora::cli {
 
 namespace {
-
-constexpr int kMessageNoModelList = 24;
-constexpr const char* kScriptLogFile = "KOVAINST.LOG";
-constexpr const char* kScriptSubnetMask = "255.255.255.0";
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -85,17 +83,35 @@ std::string JoinFolders(const std::vector<std::string>& folders)
 int Report(const DocumentResult& result, const MessagePrinter& messages)
 {
     if (result.fileMessage)
-        messages.FileMessage(result.message, result.file, result.detail);
+        messages.FileMessage(result.message, result.file, result.status.text());
     else
-        messages.Message(result.message, result.detail);
+        messages.Message(result.message, result.status.text());
     return result.message != 0 ? result.message : kExitInternal;
+}
+
+// The program's own folder, whose model list, plugins and runtime files every command uses.
+const fs::path& ProgramFolder()
+{
+    static const fs::path folder = GetModuleFolder();
+    return folder;
+}
+
+// 0 when the model list of the program folder can be opened, else the status of message 24.
+int CheckModelList(const MessagePrinter& messages)
+{
+    if (ModelList::InFolder(ProgramFolder()).opened())
+        return kExitSuccess;
+    messages.Message(kMessageNoModelList);
+    return kMessageNoModelList;
 }
 
 // Opens a script, project or package into document; 0 or the status of the failure.
 int Open(CCorvan2Doc& document, const std::string& file, const MessagePrinter& messages)
 {
+    if (const int status = CheckModelList(messages))
+        return status;
     const DocumentResult result = document.OpenDocument(file);
-    return result.ok ? kExitSuccess : Report(result, messages);
+    return result.ok() ? kExitSuccess : Report(result, messages);
 }
 
 // 0 when every printer passes, else the status: the message number of the check that failed.
@@ -115,7 +131,7 @@ int Check(const CCorvan2Doc& document, const MessagePrinter& messages)
 
 int RunValidate(const Invocation& invocation, const MessagePrinter& messages)
 {
-    CCorvan2Doc document;
+    CCorvan2Doc document(BuildEnvironment::ForProgramFolder(ProgramFolder()));
     if (const int status = Open(document, invocation.input, messages))
         return status;
     if (const int status = Check(document, messages))
@@ -127,7 +143,7 @@ int RunValidate(const Invocation& invocation, const MessagePrinter& messages)
 
 int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
 {
-    CCorvan2Doc document;
+    CCorvan2Doc document(BuildEnvironment::ForProgramFolder(ProgramFolder()));
     if (const int status = Open(document, invocation.input, messages))
         return status;
     if (const int status = Check(document, messages))
@@ -135,48 +151,29 @@ int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
 
     const InterruptGuard interrupts;
     ProgressDisplay display(stderr, StandardErrorIsTerminal());
-    BuildEnvironment environment = BuildEnvironment::FromProgramFolder();
-    environment.progress = [&display](const BuildProgress& progress) {
+    document.SetBuildProgress([&display](const BuildProgress& progress) {
         display.Update(progress);
         return !InterruptGuard::Interrupted();
-    };
-    document.SetBuildEnvironment(std::move(environment));
+    });
     const DocumentResult result = document.SaveDocument(invocation.output);
     display.Finish();
-    if (InterruptGuard::Interrupted() && !result.ok) {
+    if (result.status.cancelled() || (InterruptGuard::Interrupted() && !result.ok())) {
         messages.Plain("interrupted; no package was written");
         return kExitInterrupted;
     }
-    return result.ok ? kExitSuccess : Report(result, messages);
+    return result.ok() ? kExitSuccess : Report(result, messages);
 }
 
 int RunScript(const Invocation& invocation, const MessagePrinter& messages)
 {
-    if (!ModelListExists()) {
-        messages.Message(kMessageNoModelList);
-        return kMessageNoModelList;
-    }
-    if (!IsModelListed(invocation.model)) {
+    if (const int status = CheckModelList(messages))
+        return status;
+    if (!ModelList::InFolder(ProgramFolder()).IsModelListed(invocation.model)) {
         messages.Plain(invocation.model + ": not a model of " + kModelListFileName);
         return kExitModelNotListed;
     }
-    std::string folder = invocation.folder;
-    if (folder.empty()) {
-        folder = GetModuleFolder().string();
-        while (folder.size() > 1 && folder.back() == '/')
-            folder.pop_back();
-    }
-
-    auto printer = std::make_unique<CPrinterInfoEx>();
-    printer->SetNetwork(1, invocation.address, kScriptSubnetMask, "", "");
-    printer->SetIdentity("", invocation.model + "(" + invocation.address + ")", invocation.model, "");
-    printer->SetOptionFlags(1);
-    printer->driverFolders.push_back(folder);
-
-    CScriptFile script;
-    script.printers.push_back(std::move(printer));
-    script.logFile = kScriptLogFile;
-    if (script.Write(invocation.output) != 1) {
+    if (!WriteOnePrinterScript(invocation.model, invocation.address, invocation.folder, ProgramFolder(),
+                               invocation.output)) {
         messages.Message(kMessageCannotSave);
         return kMessageCannotSave;
     }
@@ -185,7 +182,7 @@ int RunScript(const Invocation& invocation, const MessagePrinter& messages)
 
 int RunShow(const Invocation& invocation, const MessagePrinter& messages)
 {
-    CCorvan2Doc document;
+    CCorvan2Doc document(BuildEnvironment::ForProgramFolder(ProgramFolder()));
     if (const int status = Open(document, invocation.input, messages))
         return status;
     PrintScript(stdout, document.GetScript());
@@ -203,7 +200,7 @@ int RunExtract(const Invocation& invocation, const MessagePrinter& messages)
     try {
         CPackageFile package;
         if (!package.Load(invocation.input, staging.path())) {
-            messages.FileMessage(kMessageCannotOpenFile, invocation.input);
+            messages.FileMessage(kMessageCannotOpenFile, invocation.input, package.status().text());
             return kMessageCannotOpenFile;
         }
     } catch (const std::exception& error) {
@@ -320,7 +317,7 @@ int Main(std::span<const std::string> arguments)
     }
 
     StringTable& table = TheStringTable();
-    if (!table.Load(invocation.language.value_or(DefaultLanguage()), kStringTableGroup)) {
+    if (!table.Load(ProgramFolder(), invocation.language.value_or(DefaultLanguage()), kStringTableGroup)) {
         std::fprintf(stderr, "resource file is not exist.\n");
         return kExitNoStringTable;
     }

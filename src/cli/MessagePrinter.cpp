@@ -1,7 +1,7 @@
 #include "cli/MessagePrinter.h"
 
 #include "core/i18n/StringTable.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 namespace pellora::cli {
 

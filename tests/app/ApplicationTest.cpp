@@ -2,8 +2,8 @@
 
 #include "app/DropFilesHandOver.h"
 #include "app/SingleInstance.h"
-#include "core/package/IniFile.h"
-#include "core/package/Support.h"
+#include "core/util/IniFile.h"
+#include "core/util/Support.h"
 #include "core/platform/DropFilesBlock.h"
 #include "support/StringTableFixture.h"
 

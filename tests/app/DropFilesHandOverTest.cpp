@@ -1,7 +1,7 @@
 #include "app/DropFilesHandOver.h"
 
 #include "app/SingleInstance.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/platform/DropFilesBlock.h"
 #include "core/platform/UserSettings.h"
 #include "QtTestApplication.h"

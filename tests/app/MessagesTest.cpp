@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "core/i18n/StringTable.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +64,7 @@ class MessagesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_table.Load(0, kStringTableGroup));
+        ASSERT_TRUE(m_table.Load(m_fixture.folder().path(), 0, kStringTableGroup));
         m_reporter.SetCaption("Pellora");
     }
 
@@ -182,18 +182,13 @@ TEST_F(MessagesTest, ViewModeShowsWithoutBlockingAndANegativeNumberClosesTheBox)
 // has a text in each language, and the translations are not the neutral texts.
 TEST(DeliveredMessagesTest, EveryLanguageHasEveryMessageAndGeneralText)
 {
-    struct ProgramFolder {
-        ProgramFolder() { OverrideModuleFolder(PELLORA_BIN_DIR); }
-        ~ProgramFolder() { OverrideModuleFolder({}); }
-    } folder;
-
     const int messages[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 17, 22, 24, 25, 26, 27, 999};
     const int general[] = {1, 2, 3, 6, 7, 11, 12, 101, 103, 106, 112};
     StringTable neutral;
-    ASSERT_TRUE(neutral.Load(0, kStringTableGroup));
+    ASSERT_TRUE(neutral.Load(PELLORA_BIN_DIR, 0, kStringTableGroup));
     for (const std::uint16_t language : {std::uint16_t {0x0407}, std::uint16_t {0x0411}}) {
         StringTable table;
-        ASSERT_TRUE(table.Load(language, kStringTableGroup));
+        ASSERT_TRUE(table.Load(PELLORA_BIN_DIR, language, kStringTableGroup));
         std::size_t translated = 0;
         for (const int number : messages) {
             const std::string text = table.GetItemText(kMessageSection, number);

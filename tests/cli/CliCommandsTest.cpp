@@ -1,7 +1,7 @@
 // The commands of pellora-cli, run as a separate process from a temporary program folder.
 
 #include "core/package/PackageFile.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/script/ScriptFile.h"
 #include "support/StringTableFixture.h"
 #include "support/TestProgramFolder.h"

@@ -1,7 +1,7 @@
 // The driver package check DAVORUDI.so, loaded from a test program folder through DriverCheckLibrary.
 
-#include "core/package/DriverCheck.h"
-#include "core/package/Support.h"
+#include "core/plugin/DriverCheck.h"
+#include "core/util/Support.h"
 #include "davorudi/DavorUdi.h"
 
 #include <gtest/gtest.h>
@@ -63,17 +63,12 @@ protected:
         ASSERT_TRUE(m_root.valid());
         fs::create_directories(ProgramFolder());
         fs::copy_file(PELLORA_DAVORUDI_PATH, ProgramFolder() / DriverCheckLibrary::kFileName);
-        pellora::OverrideModuleFolder(ProgramFolder());
-        m_library = std::make_unique<DriverCheckLibrary>();
-        ASSERT_TRUE(m_library->IsLoaded()) << m_library->ErrorText();
+        m_library = std::make_unique<DriverCheckLibrary>(ProgramFolder());
+        ASSERT_TRUE(m_library->IsLoaded()) << m_library->status().text();
         fs::create_directories(Driver());
     }
 
-    void TearDown() override
-    {
-        m_library.reset();
-        pellora::OverrideModuleFolder({});
-    }
+    void TearDown() override { m_library.reset(); }
 
     fs::path ProgramFolder() const { return m_root.path() / "program"; }
     fs::path Driver() const { return m_root.path() / "driver"; }

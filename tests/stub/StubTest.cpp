@@ -2,7 +2,7 @@
 
 #include "StubPaths.h"
 #include "core/package/StubResource.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 #include <gtest/gtest.h>
 #include <spawn.h>

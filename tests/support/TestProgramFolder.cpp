@@ -1,7 +1,7 @@
 #include "support/TestProgramFolder.h"
 
 #include "core/discovery/ModelList.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +17,6 @@ namespace fs = std::filesystem;
 namespace pellora::test {
 
 namespace {
-
-// The folder that GetModuleFolder() is pointed at by the innermost living fixture.
-fs::path g_activeFolder;
 
 fs::path createUniqueFolder()
 {
@@ -54,18 +51,18 @@ const std::string_view TestProgramFolder::kDefaultModelList = "[Colour laser]\r\
 
 TestProgramFolder::TestProgramFolder(std::string_view modelList)
     : m_path(createUniqueFolder())
-    , m_previous(g_activeFolder)
 {
     writeModelList(modelList);
-    g_activeFolder = m_path;
-    OverrideModuleFolder(m_path);
 }
 
 TestProgramFolder::~TestProgramFolder()
 {
-    g_activeFolder = m_previous;
-    OverrideModuleFolder(m_previous);
     DeleteFolderTree(m_path);
+}
+
+BuildEnvironment TestProgramFolder::environment() const
+{
+    return BuildEnvironment::ForProgramFolder(m_path);
 }
 
 fs::path TestProgramFolder::writeFile(std::string_view name, std::string_view bytes) const

@@ -5,13 +5,13 @@
 
 #include "core/i18n/StringTable.h"
 #include "core/model/ViewMode.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/platform/UserSettings.h"
 #include "core/script/ScriptFile.h"
 #include "support/StringTableFixture.h"
-#include "ui/FrameOptions.h"
-#include "ui/MainFrameIds.h"
-#include "ui/MessageService.h"
+#include "ui/frame/FrameOptions.h"
+#include "ui/frame/MainFrameIds.h"
+#include "ui/shared/MessageService.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -119,7 +119,7 @@ public:
         m_strings.WriteTableFor(0, TableBody("0000", shared));
         m_strings.WriteTableFor(0x0407, TableBody("0407", shared));
         m_strings.WriteTableFor(0x0411, TableBody("0411", shared));
-        EXPECT_TRUE(TheStringTable().Load(0, kStringTableGroup));
+        EXPECT_TRUE(TheStringTable().Load(folder(), 0, kStringTableGroup));
         SetMessageService(&messages);
         SetViewMode(false);
         SetCurrentLanguage(0);
@@ -131,7 +131,7 @@ public:
         SetViewMode(false);
         SetCurrentLanguage(0);
         SetBackImageOption(0);
-        TheStringTable().Load(0, kStringTableGroup);
+        TheStringTable().Load(folder(), 0, kStringTableGroup);
     }
     FrameEnvironment(const FrameEnvironment&) = delete;
     FrameEnvironment& operator=(const FrameEnvironment&) = delete;
@@ -139,6 +139,8 @@ public:
     const std::filesystem::path& folder() const { return m_strings.folder().path(); }
     std::filesystem::path settingsFile() const { return folder() / "config" / "Pellora.ini"; }
     UserSettings settings() const { return UserSettings(settingsFile()); }
+    // What the frame's projects read from the program folder.
+    BuildEnvironment environment() const { return BuildEnvironment::ForProgramFolder(folder()); }
 
     // A script of this program with no printers, at name in the program folder.
     std::filesystem::path writeScript(const std::string& name) const

@@ -2,7 +2,7 @@
 
 // A message service for window tests: installed for its lifetime, records every number shown.
 
-#include "ui/MessageService.h"
+#include "ui/shared/MessageService.h"
 
 #include <string_view>
 #include <vector>

@@ -6,10 +6,10 @@
 #include "MessageRecorder.h"
 #include "StubPaths.h"
 #include "core/i18n/StringTable.h"
-#include "core/model/Corvan2Doc.h"
-#include "core/package/Support.h"
+#include "core/document/Corvan2Doc.h"
+#include "core/util/Support.h"
 #include "support/StringTableFixture.h"
-#include "ui/MessageService.h"
+#include "ui/shared/MessageService.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -106,8 +106,13 @@ public:
         m_tables.WriteTableFor(0x0411, ViewTableBody("0411"));
         Load(0);
     }
-    bool Load(std::uint16_t language) { return TheStringTable().Load(language, kStringTableGroup); }
+    bool Load(std::uint16_t language)
+    {
+        return TheStringTable().Load(m_tables.folder().path(), language, kStringTableGroup);
+    }
     const TestProgramFolder& folder() const { return m_tables.folder(); }
+    // What the documents of a test read from this folder (no runtime files, no stub).
+    BuildEnvironment Environment() const { return {m_tables.folder().path(), {}, {}, {}}; }
 
 private:
     StringTableFixture m_tables;
@@ -286,6 +291,8 @@ public:
     }
 
     const TestProgramFolder& folder() const { return m_strings.folder(); }
+    // Loads the folder's table of the language.
+    bool Load(std::uint16_t language) { return m_strings.Load(language); }
     std::filesystem::path driverFolder;
 
 private:

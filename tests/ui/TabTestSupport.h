@@ -5,10 +5,10 @@
 
 #include "MessageRecorder.h"
 #include "core/i18n/StringTable.h"
-#include "core/model/Corvan2Doc.h"
+#include "core/document/Corvan2Doc.h"
 #include "support/StringTableFixture.h"
-#include "ui/MessageService.h"
-#include "ui/TabHost.h"
+#include "ui/shared/MessageService.h"
+#include "ui/shared/TabHost.h"
 
 #include <QApplication>
 #include <QTest>
@@ -26,13 +26,16 @@ namespace pellora::test {
 
 class FakeTabHost : public ui::TabHost {
 public:
-    FakeTabHost()
+    explicit FakeTabHost(const std::filesystem::path& programFolder)
+        : doc(BuildEnvironment{programFolder, {}, {}, {}})
     {
         m_observer = doc.AddObserver([this](long) { ++ownUpdates; });
         doc.AddObserver([this](long) { ++otherViewUpdates; });
     }
 
-    CCorvan2Doc* HostDocument() override { return hasDocument ? &doc : nullptr; }
+    PrinterList* HostList() override { return hasDocument ? &doc : nullptr; }
+    CScriptFile* HostScript() override { return hasDocument ? &doc.GetScript() : nullptr; }
+    const std::filesystem::path& ProgramFolder() const override { return doc.ProgramFolder(); }
     bool SelectedPrinters(std::vector<CPrinterInfoEx*>& printers) override
     {
         if (!canDeliver)
@@ -105,7 +108,10 @@ public:
         m_tables.WriteTableFor(0x0411, TabTableBody("0411"));
         Load(0);
     }
-    bool Load(std::uint16_t language) { return TheStringTable().Load(language, kStringTableGroup); }
+    bool Load(std::uint16_t language)
+    {
+        return TheStringTable().Load(m_tables.folder().path(), language, kStringTableGroup);
+    }
     const TestProgramFolder& folder() const { return m_tables.folder(); }
 
 private:

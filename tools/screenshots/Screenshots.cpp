@@ -3,18 +3,19 @@
 // English and German.
 
 #include "app/InteractiveStart.h"
+#include "core/util/MessageNumbers.h"
 #include "app/QtMessagePresenter.h"
 #include "core/i18n/StringTable.h"
-#include "core/model/Corvan2Doc.h"
-#include "core/package/Support.h"
+#include "core/document/Corvan2Doc.h"
+#include "core/util/Support.h"
 #include "core/platform/UserSettings.h"
-#include "ui/AboutBox.h"
-#include "ui/ChildFrame.h"
-#include "ui/Corvan2View.h"
-#include "ui/Corvan2ViewIds.h"
-#include "ui/ListCtrl_Printer.h"
-#include "ui/MainFrame.h"
-#include "ui/ProductArt.h"
+#include "ui/dialogs/AboutBox.h"
+#include "ui/frame/ChildFrame.h"
+#include "ui/project/Corvan2View.h"
+#include "ui/project/Corvan2ViewIds.h"
+#include "ui/shared/ListCtrl_Printer.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/shared/ProductArt.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,10 +46,10 @@ struct ListMode {
 };
 
 constexpr ListMode kListModes[] = {
-    {ui::corvan2::ID_VIEW_LARGEICON, "large-icons"},
-    {ui::corvan2::ID_VIEW_SMALLICON, "small-icons"},
-    {ui::corvan2::ID_VIEW_LIST, "list"},
-    {ui::corvan2::ID_VIEW_DETAILS, "details"},
+    {ui::ID_VIEW_LARGEICON, "large-icons"},
+    {ui::ID_VIEW_SMALLICON, "small-icons"},
+    {ui::ID_VIEW_LIST, "list"},
+    {ui::ID_VIEW_DETAILS, "details"},
 };
 
 constexpr const char* kPageNames[] = {"printer", "driver", "script"};
@@ -124,15 +125,15 @@ ui::CCorvan2View* projectView(ui::CMainFrame& frame, std::unique_ptr<ViewWindow>
     return own->view.get();
 }
 
-bool shootLanguage(const Language& language, const fs::path& settingsFile, Camera& camera)
+bool shootLanguage(const Language& language, const fs::path& programFolder, const fs::path& settingsFile, Camera& camera)
 {
-    if (!TheStringTable().Load(language.id, kStringTableGroup)) {
+    if (!TheStringTable().Load(programFolder, language.id, kStringTableGroup)) {
         std::fprintf(stderr, "no string table for language %04X\n", language.id);
         return false;
     }
     const QString tag = QString::fromLatin1(language.tag) + "-";
 
-    ui::CMainFrame frame {UserSettings(settingsFile)};
+    ui::CMainFrame frame {BuildEnvironment::ForProgramFolder(programFolder), UserSettings(settingsFile)};
     if (!frame.Create(language.id) || !frame.NewDocument()) {
         std::fprintf(stderr, "the main frame cannot be made\n");
         return false;
@@ -148,8 +149,8 @@ bool shootLanguage(const Language& language, const fs::path& settingsFile, Camer
             fillPrinter(*printer);
             document.UpdateAllViews();
             // The pages show the selected printer.
-            if (view != nullptr && view->PrinterList() != nullptr)
-                view->PrinterList()->SelectRecord(printer);
+            if (view != nullptr && view->ListCtrl() != nullptr)
+                view->ListCtrl()->SelectRecord(printer);
         }
         child->showMaximized();
     }
@@ -203,7 +204,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(pellora::ui::ProductIcon());
     QApplication::setFont(pellora::InteractiveStart::NormalFont(QApplication::font()));
 
-    pellora::OverrideModuleFolder(fs::absolute(argv[1]));
+    const fs::path programFolder = fs::absolute(argv[1]);
     const QString pictures = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     if (!QDir().mkpath(pictures)) {
         std::fprintf(stderr, "cannot create %s\n", argv[2]);
@@ -219,6 +220,6 @@ int main(int argc, char** argv)
     pellora::Camera camera(pictures);
     bool complete = true;
     for (const pellora::Language& language : pellora::kShotLanguages)
-        complete = pellora::shootLanguage(language, settings.path() / "Pellora.ini", camera) && complete;
+        complete = pellora::shootLanguage(language, programFolder, settings.path() / "Pellora.ini", camera) && complete;
     return complete && !camera.failed() ? 0 : 1;
 }

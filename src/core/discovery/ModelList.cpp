@@ -1,6 +1,7 @@
 #include "core/discovery/ModelList.h"
 
-#include "core/package/Support.h"
+#include "core/platform/FileDescriptor.h"
+#include "core/platform/Profile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,10 +59,10 @@ public:
     // The parsed lines of the file, or null when it cannot be opened as a regular file.
     std::shared_ptr<const std::vector<ModelList::Line>> get(const fs::path& file)
     {
-        const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
+        const platform::FileDescriptor opened(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!opened.valid())
             return nullptr;
-        const FdCloser closer { fd };
+        const int fd = opened.get();
 
         struct stat info {};
         if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
@@ -93,11 +94,6 @@ public:
     }
 
 private:
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    };
-
     static bool readAll(int fd, std::string& text)
     {
         char buffer[16384];
@@ -129,16 +125,16 @@ bool startsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
-fs::path modelListPath()
-{
-    return GetModuleFolder() / kModelListFileName;
-}
-
 } // namespace
 
 ModelList::ModelList(const fs::path& file)
     : m_lines(fileCache().get(file))
 {
+}
+
+ModelList ModelList::InFolder(const fs::path& programFolder)
+{
+    return ModelList(programFolder / kModelListFileName);
 }
 
 ModelList ModelList::FromText(std::string_view text)
@@ -165,8 +161,12 @@ std::vector<ModelList::Line> ModelList::ParseLines(std::string_view text)
             line.remove_suffix(1);
         if (line.empty())
             continue;
-        const bool header = line.find('[') != std::string_view::npos && line.find(']') != std::string_view::npos;
-        lines.push_back(Line { ToUpper(line), header });
+        const std::size_t open = line.find('[');
+        const std::size_t close = open == std::string_view::npos ? open : line.find(']', open + 1);
+        Line parsed { ToUpper(line), open != std::string_view::npos && line.find(']') != std::string_view::npos, {} };
+        if (close != std::string_view::npos)
+            parsed.groupName = platform::TrimBlanks(line.substr(open + 1, close - open - 1));
+        lines.push_back(std::move(parsed));
     }
     return lines;
 }
@@ -202,6 +202,16 @@ bool ModelList::IsModelListed(std::string_view name) const
     return false;
 }
 
+std::vector<std::string> ModelList::GroupNames() const
+{
+    std::vector<std::string> names;
+    for (const Line& line : lines()) {
+        if (line.header)
+            names.push_back(line.groupName);
+    }
+    return names;
+}
+
 int ModelList::GetModelGroupIndex(std::string_view name) const
 {
     if (name.empty())
@@ -217,25 +227,6 @@ int ModelList::GetModelGroupIndex(std::string_view name) const
             ++group;
     }
     return -1;
-}
-
-bool IsModelListed(std::string_view name)
-{
-    if (name.empty())
-        return false;
-    return ModelList(modelListPath()).IsModelListed(name);
-}
-
-int GetModelGroupIndex(std::string_view name)
-{
-    if (name.empty())
-        return -1;
-    return ModelList(modelListPath()).GetModelGroupIndex(name);
-}
-
-bool ModelListExists()
-{
-    return ModelList(modelListPath()).opened();
 }
 
 } // namespace pellora

@@ -17,12 +17,15 @@ inline constexpr const char* kModelListFileName = "Modelname.dat";
 class ModelList {
 public:
     struct Line {
-        std::string upper;   // the line upper-cased, as matching sees it
-        bool header = false; // holds both "[" and "]"
+        std::string upper;     // the line upper-cased, as matching sees it
+        bool header = false;   // holds both "[" and "]"
+        std::string groupName; // a header's name: the text between "[" and the next "]", blanks trimmed
     };
 
     // Reads file; opened() tells whether it could be opened.
     explicit ModelList(const std::filesystem::path& file);
+    // The list "Modelname.dat" of a program folder.
+    static ModelList InFolder(const std::filesystem::path& programFolder);
     // A list made from text as if it had been read from a file.
     static ModelList FromText(std::string_view text);
 
@@ -33,6 +36,8 @@ public:
     // True when a line holds the name, ignoring case. A name starting with "VARDO " is tried without
     // that prefix as well (and keeps it off for the lines that follow).
     bool IsModelListed(std::string_view name) const;
+    // The names of the groups (the headers) in file order; the model box of the printer tab lists them.
+    std::vector<std::string> GroupNames() const;
     // Number of group headers before the first line holding the name; -1 when the name is empty or not
     // listed, 0 when the file could not be opened.
     int GetModelGroupIndex(std::string_view name) const;
@@ -46,10 +51,5 @@ private:
     ModelList() = default;
     std::shared_ptr<const std::vector<Line>> m_lines;
 };
-
-// The same over "Modelname.dat" in the program folder.
-bool IsModelListed(std::string_view name);
-int GetModelGroupIndex(std::string_view name);
-bool ModelListExists();
 
 } // namespace pellora

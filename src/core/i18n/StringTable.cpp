@@ -2,8 +2,8 @@
 
 #include "core/platform/Utf16.h"
 
-#include "core/package/IniFile.h"
-#include "core/package/Support.h"
+#include "core/util/IniFile.h"
+#include "core/util/Support.h"
 #include "core/package/ZipArchive.h"
 #include "core/platform/Profile.h"
 
@@ -292,9 +292,8 @@ std::string ExpandEscapes(std::string_view text)
 namespace {
 
 // The table file of a language in the program folder; empty when there is none.
-fs::path findTableFile(std::uint16_t language)
+fs::path findTableFile(const fs::path& folder, std::uint16_t language)
 {
-    const fs::path folder = GetModuleFolder();
     char flat[32];
     char nested[32];
     std::snprintf(flat, sizeof flat, "TSST%04X.dat", static_cast<unsigned>(language));
@@ -339,9 +338,9 @@ bool extractText(const fs::path& archive, std::string& text)
     return static_cast<std::uintmax_t>(in.gcount()) == size;
 }
 
-bool loadAttempt(std::uint16_t language, std::string_view groupName, StringTableContent& content)
+bool loadAttempt(const fs::path& folder, std::uint16_t language, std::string_view groupName, StringTableContent& content)
 {
-    const fs::path file = findTableFile(language);
+    const fs::path file = findTableFile(folder, language);
     std::string raw;
     if (file.empty() || !extractText(file, raw))
         return false;
@@ -352,10 +351,11 @@ bool loadAttempt(std::uint16_t language, std::string_view groupName, StringTable
 
 } // namespace
 
-bool StringTable::Load(std::uint16_t language, std::string_view groupName)
+bool StringTable::Load(const fs::path& programFolder, std::uint16_t language, std::string_view groupName)
 {
     StringTableContent content;
-    if (!loadAttempt(language, groupName, content) && (language == 0 || !loadAttempt(0, groupName, content)))
+    if (!loadAttempt(programFolder, language, groupName, content) &&
+        (language == 0 || !loadAttempt(programFolder, 0, groupName, content)))
         return false;
 
     std::unordered_map<std::string, std::size_t> index;

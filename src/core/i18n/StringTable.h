@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -88,7 +89,7 @@ class StringTable {
 public:
     // Loads the table of the language from the program folder, else the neutral one; on failure the
     // content stays as it was.
-    bool Load(std::uint16_t language, std::string_view groupName);
+    bool Load(const std::filesystem::path& programFolder, std::uint16_t language, std::string_view groupName);
 
     std::string GetText(std::uint32_t number) const;
     std::size_t GetItemTexts(std::string_view section, std::int32_t item, std::vector<std::string>& texts) const;

@@ -1,12 +1,23 @@
 #include "core/model/PrinterInfo.h"
 
 #include "core/model/Archive.h"
-#include "core/package/Ipv4.h"
+#include "core/util/Ipv4.h"
 
 #include <algorithm>
 #include <atomic>
 
 namespace pellora {
+
+std::string WithoutForbiddenCharacters(std::string_view printerName)
+{
+    std::string cleaned;
+    cleaned.reserve(printerName.size());
+    for (const char c : printerName) {
+        if (kForbiddenPrinterNameCharacters.find(c) == std::string_view::npos)
+            cleaned += c;
+    }
+    return cleaned;
+}
 
 namespace {
 

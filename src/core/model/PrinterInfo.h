@@ -20,6 +20,10 @@ class ArchiveWriter;
 inline constexpr char kPlaceholderAddressManual[] = "192.168.192.168";
 inline constexpr char kPlaceholderAddressNone[] = "11.22.33.44";
 
+// Characters a printer name never holds, and the name without them.
+inline constexpr std::string_view kForbiddenPrinterNameCharacters = "!,\\";
+std::string WithoutForbiddenCharacters(std::string_view printerName);
+
 // Identity, address and driver source of a printer.
 class CPrinterInfo {
 public:

@@ -1,10 +1,14 @@
 #include "core/package/PackageBuilder.h"
 
 #include "core/model/PrinterInfo.h"
-#include "core/package/DriverCheck.h"
+#include "core/plugin/DriverCheck.h"
 #include "core/package/DriverInfo.h"
 #include "core/package/PackageFile.h"
-#include "core/package/Support.h"
+#include "core/platform/AtomicFile.h"
+#include "core/platform/DescriptorStream.h"
+#include "core/util/FolderTree.h"
+#include "core/util/MessageNumbers.h"
+#include "core/util/Support.h"
 #include "core/script/ScriptFile.h"
 
 #include <fcntl.h>
@@ -15,10 +19,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <optional>
-#include <random>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -28,19 +30,6 @@ namespace fs = std::filesystem;
 namespace pellora {
 
 namespace {
-
-// Pre-build check results of the driver package check.
-constexpr int kErrorNoPrinter = 9;
-constexpr int kErrorNoPrinterName = 10;
-constexpr int kErrorDuplicateName = 11;
-constexpr int kErrorNoAddress = 14;
-constexpr int kErrorNoModel = 15;
-constexpr int kErrorNoDriverFolder = 17;
-constexpr int kErrorShortAddress = 22;
-constexpr int kErrorNoSettingsFile = 25;
-constexpr int kErrorDriverFolder = 26;
-constexpr int kErrorSettingsFile = 27;
-constexpr int kErrorGeneral = 6;
 
 // A small estimate of one information file, for the progress total before the files exist.
 constexpr std::uint64_t kInfoFileEstimate = 1024;
@@ -70,39 +59,18 @@ struct TreeSize {
     std::uint64_t bytes = 0;
 };
 
-using FolderId = std::pair<dev_t, ino_t>;
-
-// Counts the regular files below folder as the staging copy and the archive see them: links followed, a
-// folder reached again inside itself not entered twice.
-void addTreeSize(const fs::path& folder, TreeSize& size, std::vector<FolderId>& active)
-{
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return;
-    const FolderId id{info.st_dev, info.st_ino};
-    if (std::find(active.begin(), active.end(), id) != active.end())
-        return;
-    active.push_back(id);
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        struct stat entry {};
-        if (::stat(it->path().c_str(), &entry) != 0)
-            continue;
-        if (S_ISDIR(entry.st_mode)) {
-            addTreeSize(it->path(), size, active);
-        } else if (S_ISREG(entry.st_mode)) {
-            ++size.files;
-            size.bytes += static_cast<std::uint64_t>(entry.st_size);
-        }
-    }
-    active.pop_back();
-}
-
+// Counts the regular files below folder as the staging copy and the archive see them; a tree that cannot
+// be walked whole counts as far as it could be read.
 TreeSize treeSize(const fs::path& folder)
 {
     TreeSize size;
-    std::vector<FolderId> active;
-    addTreeSize(folder, size, active);
+    WalkFolderTree(folder, [&size](const FolderTreeEntry& entry) {
+        if (entry.kind == FolderTreeEntry::Kind::File) {
+            ++size.files;
+            size.bytes += static_cast<std::uint64_t>(entry.info.st_size);
+        }
+        return Status::Ok();
+    });
     return size;
 }
 
@@ -113,67 +81,38 @@ TreeSize treeSize(const fs::path& folder)
 // removal only takes those names away again.
 class TreeStager {
 public:
+    // Told each staged file's size; false cancels.
     using FileStaged = std::function<bool(std::uint64_t bytes)>;
 
     explicit TreeStager(FileStaged onFile) : m_onFile(std::move(onFile)) {}
 
-    bool stage(const fs::path& source, const fs::path& target, std::string& error)
+    Status stage(const fs::path& source, const fs::path& target)
     {
-        std::vector<FolderId> active;
-        return stageFolder(source, target, active, error);
+        return WalkFolderTree(source, [&](const FolderTreeEntry& entry) {
+            const fs::path to = entry.relative.empty() ? target : target / fs::path(entry.relative);
+            switch (entry.kind) {
+            case FolderTreeEntry::Kind::EnterFolder: {
+                std::error_code ec;
+                fs::create_directories(to, ec);
+                if (!fs::is_directory(to, ec))
+                    return Status::Failure("cannot create " + to.string());
+                break;
+            }
+            case FolderTreeEntry::Kind::File:
+                if (!stageFile(entry.path, to, entry.info.st_dev))
+                    return Status::Failure("cannot copy " + entry.path.string() + " to " + to.string());
+                if (!m_onFile(static_cast<std::uint64_t>(entry.info.st_size)))
+                    return Status::Cancelled();
+                break;
+            case FolderTreeEntry::Kind::LeaveFolder:
+            case FolderTreeEntry::Kind::Other:
+                break;
+            }
+            return Status::Ok();
+        });
     }
 
 private:
-    bool stageFolder(const fs::path& source, const fs::path& target, std::vector<FolderId>& active, std::string& error)
-    {
-        struct stat info {};
-        if (::stat(source.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-            error = "cannot read the driver folder " + source.string();
-            return false;
-        }
-        const FolderId id{info.st_dev, info.st_ino};
-        if (std::find(active.begin(), active.end(), id) != active.end()) {
-            error = "the driver folder " + source.string() + " contains itself through a link";
-            return false;
-        }
-        std::error_code ec;
-        fs::create_directories(target, ec);
-        if (!fs::is_directory(target, ec)) {
-            error = "cannot create " + target.string();
-            return false;
-        }
-        active.push_back(id);
-        fs::directory_iterator it(source, ec);
-        for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-            const fs::path from = it->path();
-            const fs::path to = target / from.filename();
-            struct stat entry {};
-            if (::stat(from.c_str(), &entry) != 0) {
-                error = "cannot read " + from.string() + ": " + std::strerror(errno);
-                return false;
-            }
-            if (S_ISDIR(entry.st_mode)) {
-                if (!stageFolder(from, to, active, error))
-                    return false;
-            } else if (S_ISREG(entry.st_mode)) {
-                if (!stageFile(from, to, entry.st_dev)) {
-                    error = "cannot copy " + from.string() + " to " + to.string();
-                    return false;
-                }
-                if (!m_onFile(static_cast<std::uint64_t>(entry.st_size))) {
-                    error = "cancelled";
-                    return false;
-                }
-            }
-        }
-        if (ec) {
-            error = "cannot read the driver folder " + source.string() + ": " + ec.message();
-            return false;
-        }
-        active.pop_back();
-        return true;
-    }
-
     bool stageFile(const fs::path& from, const fs::path& to, dev_t device)
     {
         if (m_unlinkable.count(device) == 0) {
@@ -190,59 +129,6 @@ private:
     std::set<dev_t> m_unlinkable; // devices of sources on another file system than the staging folder
 };
 
-// The package being written beside its final name; it takes that name on commit and is removed otherwise.
-class PartialOutput {
-public:
-    explicit PartialOutput(const fs::path& output) : m_output(output)
-    {
-        std::random_device device;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, ".%08X.part", static_cast<unsigned>(device()));
-            fs::path candidate = output;
-            candidate += suffix;
-            // A package is a program: executable as far as the user's file-creation mask allows.
-            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
-            if (fd >= 0) {
-                ::close(fd);
-                m_path = std::move(candidate);
-                return;
-            }
-            if (errno != EEXIST) {
-                m_error = std::strerror(errno);
-                return;
-            }
-        }
-        m_error = "no free name";
-    }
-    ~PartialOutput()
-    {
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-    PartialOutput(const PartialOutput&) = delete;
-    PartialOutput& operator=(const PartialOutput&) = delete;
-
-    bool valid() const { return !m_path.empty(); }
-    const fs::path& path() const { return m_path; }
-    const std::string& error() const { return m_error; }
-
-    bool commit()
-    {
-        if (::rename(m_path.c_str(), m_output.c_str()) != 0) {
-            m_error = std::strerror(errno);
-            return false;
-        }
-        m_path.clear();
-        return true;
-    }
-
-private:
-    fs::path m_output;
-    fs::path m_path;
-    std::string m_error;
-};
-
 } // namespace
 
 std::string PackageTemplateName(const fs::path& output)
@@ -257,7 +143,7 @@ std::string PackageTemplateName(const fs::path& output)
 ValidationResult ValidateForBuild(const CScriptFile& script, const fs::path& programFolder)
 {
     if (script.printers.empty())
-        return {kErrorNoPrinter, -1};
+        return {kMessageNoPrinter, -1};
     std::set<std::string> names;
     std::optional<DriverCheckLibrary> library;
     for (std::size_t i = 0; i < script.printers.size(); ++i) {
@@ -265,19 +151,19 @@ ValidationResult ValidateForBuild(const CScriptFile& script, const fs::path& pro
         const auto failed = [i](int code) { return ValidationResult{code, static_cast<int>(i)}; };
         if (printer.printerName.empty() &&
             (printer.connection == 0 || (printer.connection == 1 && printer.instModeOff == 1)))
-            return failed(kErrorNoPrinterName);
+            return failed(kMessageNoPrinterName);
         if (!names.insert(printer.printerName).second)
-            return failed(kErrorDuplicateName);
+            return failed(kMessageDuplicateName);
         if (isPlaceholderAddress(printer.address) && printer.connection == 0)
-            return failed(kErrorNoAddress);
+            return failed(kMessageNoAddress);
         if (printer.address.size() == 1)
-            return failed(kErrorShortAddress);
+            return failed(kMessageShortAddress);
         if (printer.modelName.empty())
-            return failed(kErrorNoModel);
+            return failed(kMessageNoModel);
         if (printer.driverFolders.empty())
-            return failed(kErrorNoDriverFolder);
+            return failed(kMessageNoDriverFolder);
         if (printer.instModeOff == 1 && printer.bsfPath.empty())
-            return failed(kErrorNoSettingsFile);
+            return failed(kMessageNoSettingsFile);
 
         if (!library)
             library.emplace(programFolder);
@@ -285,20 +171,20 @@ ValidationResult ValidateForBuild(const CScriptFile& script, const fs::path& pro
             library->Check(DriverCheckLibrary::ModelArgument(printer.modelName),
                            printer.driverFolders.empty() ? std::string() : printer.driverFolders.front(), printer.bsfPath);
         if (!result)
-            return failed(kErrorGeneral);
+            return failed(kMessageCannotSave);
         switch (*result) {
         case 0:
             break;
         case 2:
         case 3:
         case 4:
-            return failed(kErrorDriverFolder);
+            return failed(kMessageDriverFolder);
         case 5:
         case 6:
         case 7:
-            return failed(kErrorSettingsFile);
+            return failed(kMessageSettingsFile);
         default:
-            return failed(kErrorGeneral);
+            return failed(kMessageCannotSave);
         }
     }
     return {};
@@ -317,23 +203,29 @@ void PackageBuilder::SetProgressCallback(BuildProgressCallback callback)
     m_progress = std::move(callback);
 }
 
+bool PackageBuilder::fail(Status status)
+{
+    m_status = std::move(status);
+    return false;
+}
+
 bool PackageBuilder::fail(std::string text)
 {
-    m_lastError = std::move(text);
-    return false;
+    return fail(Status::Failure(std::move(text)));
 }
 
 bool PackageBuilder::report(const BuildProgress& progress)
 {
-    if (m_progress && !m_cancelled && !m_progress(progress))
-        m_cancelled = true;
-    return !m_cancelled;
+    if (m_status.cancelled())
+        return false;
+    if (m_progress && !m_progress(progress))
+        m_status = Status::Cancelled();
+    return !m_status.cancelled();
 }
 
 bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& output)
 {
-    m_lastError.clear();
-    m_cancelled = false;
+    m_status = Status::Ok();
     m_lastStagingFolder.clear();
     if (output.empty() || output.filename().empty())
         return fail("no output file");
@@ -352,9 +244,10 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
     if (project.Write(templatePath) != 1)
         return fail("cannot write the template " + templatePath.string());
 
-    PartialOutput partial(output);
-    if (!partial.valid())
-        return fail("cannot create " + output.string() + ": " + partial.error());
+    // A package is a program: executable as far as the user's file-creation mask allows.
+    platform::AtomicFileWriter file(output, {.mode = 0777});
+    if (!file.ok())
+        return fail(file.status());
 
     // What will be staged and packed, for the progress report.
     std::error_code ec;
@@ -387,7 +280,7 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
     progress.filesTotal = drivers.files + packed.files;
     progress.bytesTotal = drivers.bytes + 2 * packed.bytes;
     if (!report(progress))
-        return fail("cancelled");
+        return false;
 
     std::vector<fs::path> entries;
     for (const std::string& name : m_runtimeFiles)
@@ -408,9 +301,8 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
             return fail("cannot create " + folder.string());
         const std::vector<std::string>& sources = project.printers[i]->driverFolders;
         for (std::size_t j = 0; j < sources.size(); ++j) {
-            std::string error;
-            if (!stager.stage(sources[j], folder / numbered("%03llu", j), error))
-                return fail(m_cancelled ? "cancelled" : error);
+            if (Status staged = stager.stage(sources[j], folder / numbered("%03llu", j)); !staged.ok())
+                return fail(m_status.cancelled() ? m_status : std::move(staged));
         }
         entries.push_back(folder);
     }
@@ -440,9 +332,7 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return report(progress);
     });
 
-    std::ofstream stream(partial.path(), std::ios::binary | std::ios::trunc);
-    if (!stream)
-        return fail("cannot write " + partial.path().string());
+    platform::DescriptorStream stream(file.descriptor());
     bool written = false;
     try {
         written = package.Write(stream);
@@ -450,12 +340,11 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return fail("cannot write " + output.string() + ": " + error.what());
     }
     if (!written)
-        return fail(m_cancelled ? "cancelled" : package.GetLastError());
-    stream.close();
-    if (!stream)
-        return fail("cannot write " + output.string());
-    if (!partial.commit())
-        return fail("cannot replace " + output.string() + ": " + partial.error());
+        return fail(m_status.cancelled() ? m_status : package.status());
+    if (!stream.flush())
+        return fail(Status::SystemFailure("cannot write " + output.string(), errno));
+    if (Status committed = file.Commit(); !committed.ok())
+        return fail(std::move(committed));
     return true;
 }
 

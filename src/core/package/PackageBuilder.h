@@ -2,6 +2,8 @@
 
 // Checks a project before a build and builds it into one self-extracting package file.
 
+#include "core/platform/Status.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -49,13 +51,13 @@ public:
     // The staging folder is always removed; on failure an existing file at output is left untouched.
     bool BuildPackage(const CScriptFile& script, const std::filesystem::path& output);
 
-    // What went wrong in the last build, for logs and the command-line tool.
-    const std::string& lastError() const { return m_lastError; }
-    bool cancelled() const { return m_cancelled; }
+    // How the last build ended: its failure in words for logs and the command-line tool, or cancelled.
+    const Status& status() const { return m_status; }
     // The staging folder of the last build; it no longer exists once BuildPackage has returned.
     const std::filesystem::path& lastStagingFolder() const { return m_lastStagingFolder; }
 
 private:
+    bool fail(Status status);
     bool fail(std::string text);
     bool report(const BuildProgress& progress);
 
@@ -63,8 +65,7 @@ private:
     std::vector<std::string> m_runtimeFiles;
     std::span<const std::uint8_t> m_stub;
     BuildProgressCallback m_progress;
-    std::string m_lastError;
-    bool m_cancelled = false;
+    Status m_status;
     std::filesystem::path m_lastStagingFolder;
 };
 

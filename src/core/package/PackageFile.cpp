@@ -1,7 +1,7 @@
 #include "core/package/PackageFile.h"
 
 #include "core/model/Archive.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 #include <algorithm>
 #include <array>
@@ -99,14 +99,19 @@ bool readLimitedString(std::istream& in, std::size_t limit, std::string& text)
 
 bool CPackageFile::fail(std::string text)
 {
-    m_lastError = std::move(text);
+    m_status = Status::Failure(std::move(text));
+    return false;
+}
+
+bool CPackageFile::cancel()
+{
+    m_status = Status::Cancelled();
     return false;
 }
 
 bool CPackageFile::Write(std::ostream& out)
 {
-    m_lastError.clear();
-    m_cancelled = false;
+    m_status = Status::Ok();
     const std::size_t stubSize = m_stub.size();
     if (stubSize == 0)
         return fail("no stub to head the package");
@@ -138,6 +143,7 @@ bool CPackageFile::Write(std::ostream& out)
         return fail("no free temporary file name for the archive");
     CZipArchive zip;
     zip.SetArchiveName(archive.path());
+    zip.SetDurable(false);
     zip.AddFiles(m_entries);
     ZipProgress packed;
     if (m_progress) {
@@ -145,13 +151,11 @@ bool CPackageFile::Write(std::ostream& out)
             packed = progress;
             ZipProgress report = progress;
             report.bytesTotal = 2 * progress.bytesTotal;
-            if (!m_progress(report))
-                m_cancelled = true;
-            return !m_cancelled;
+            return m_progress(report);
         });
     }
     if (!zip.Create())
-        return fail(m_cancelled ? "cancelled" : "cannot make the archive: " + zip.GetLastError());
+        return zip.status().cancelled() ? cancel() : fail("cannot make the archive: " + zip.status().text());
 
     std::error_code ec;
     const std::uintmax_t length = fs::file_size(archive.path(), ec);
@@ -175,9 +179,7 @@ bool CPackageFile::Write(std::ostream& out)
         progress.bytesTotal = 2 * packed.bytesTotal;
         const double share = length == 0 ? 1.0 : static_cast<double>(copied) / static_cast<double>(length);
         progress.bytesDone = packed.bytesTotal + static_cast<std::uint64_t>(share * static_cast<double>(packed.bytesTotal));
-        if (!m_progress(progress))
-            m_cancelled = true;
-        return !m_cancelled;
+        return m_progress(progress);
     };
     std::vector<char> block(kCopyBlockSize);
     std::uint64_t copied = 0;
@@ -194,7 +196,7 @@ bool CPackageFile::Write(std::ostream& out)
         if (copied - reported >= kCopyReportStep || copied == length) {
             reported = copied;
             if (!report(copied))
-                return fail("cancelled");
+                return cancel();
         }
     }
     out.flush();
@@ -205,8 +207,7 @@ bool CPackageFile::Write(std::ostream& out)
 
 bool CPackageFile::Load(const fs::path& path, const fs::path& extractionFolder)
 {
-    m_lastError.clear();
-    m_cancelled = false;
+    m_status = Status::Ok();
     m_entries.clear();
     m_command.clear();
     m_stubSize = 0;
@@ -221,7 +222,7 @@ bool CPackageFile::Load(const fs::path& path, const fs::path& extractionFolder)
     if (end < 0)
         return fail("cannot read " + path.string());
     try {
-        return readPackage(in, static_cast<std::uint64_t>(end));
+        return readPackage(in, static_cast<std::uint64_t>(end), path);
     } catch (const ArchiveException&) {
         return fail(path.string() + " ends inside its header");
     } catch (const std::exception& error) {
@@ -229,7 +230,7 @@ bool CPackageFile::Load(const fs::path& path, const fs::path& extractionFolder)
     }
 }
 
-bool CPackageFile::readPackage(std::istream& in, std::uint64_t fileSize)
+bool CPackageFile::readPackage(std::istream& in, std::uint64_t fileSize, const fs::path& path)
 {
     bool padded = false;
     if (fileSize >= std::uint64_t{kProbeOffset} + kProbeLength) {
@@ -285,32 +286,13 @@ bool CPackageFile::readPackage(std::istream& in, std::uint64_t fileSize)
     if (position < 0 || static_cast<std::uint64_t>(position) > dataEnd || length > dataEnd - static_cast<std::uint64_t>(position))
         return fail("the package ends inside its archive");
 
-    const ScopedTempFile archive;
-    if (archive.path().empty())
-        return fail("no free temporary file name for the archive");
-    {
-        std::ofstream out(archive.path(), std::ios::binary | std::ios::trunc);
-        if (!out)
-            return fail("cannot create a temporary file for the archive");
-        std::vector<char> block(kCopyBlockSize);
-        for (std::uint64_t left = length; left > 0;) {
-            const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), left));
-            in.read(block.data(), static_cast<std::streamsize>(size));
-            if (static_cast<std::size_t>(in.gcount()) != size)
-                return fail("the package ends inside its archive");
-            out.write(block.data(), static_cast<std::streamsize>(size));
-            left -= size;
-        }
-        out.close();
-        if (!out)
-            return fail("cannot write a temporary file for the archive");
-    }
-
+    // The archive is read where it lies in the package.
     CZipArchive zip;
-    zip.SetArchiveName(archive.path());
+    zip.SetArchiveName(path);
+    zip.SetArchiveRange(static_cast<std::uint64_t>(position), length);
     zip.SetExtractionFolder(m_extractionFolder);
     if (!zip.Extract())
-        return fail("cannot extract the package's archive: " + zip.GetLastError());
+        return fail("cannot extract the package's archive: " + zip.status().text());
 
     m_stubSize = stubSize;
     m_padded = padded;

@@ -59,12 +59,13 @@ public:
     // and the archive bytes have been read, and nothing ever outside extractionFolder.
     bool Load(const std::filesystem::path& path, const std::filesystem::path& extractionFolder);
 
-    const std::string& GetLastError() const { return m_lastError; }
-    bool Cancelled() const { return m_cancelled; }
+    // How the last Write or Load ended.
+    const Status& status() const { return m_status; }
 
 private:
     bool fail(std::string text);
-    bool readPackage(std::istream& in, std::uint64_t fileSize);
+    bool cancel();
+    bool readPackage(std::istream& in, std::uint64_t fileSize, const std::filesystem::path& path);
 
     std::span<const std::uint8_t> m_stub;
     std::string m_command;
@@ -73,8 +74,7 @@ private:
     std::uint32_t m_stubSize = 0;
     bool m_padded = false;
     ZipProgressCallback m_progress;
-    std::string m_lastError;
-    bool m_cancelled = false;
+    Status m_status;
 };
 
 } // namespace pellora

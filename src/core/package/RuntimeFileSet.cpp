@@ -1,6 +1,6 @@
 #include "core/package/RuntimeFileSet.h"
 
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 
 #include <algorithm>
 #include <system_error>
@@ -52,11 +52,6 @@ bool MatchesOptionalRuntimeFile(std::string_view name)
         return false;
     const std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
     return utf8CharLength(middle) == middle.size();
-}
-
-bool RuntimeFileSet::LoadRuntimeFileList()
-{
-    return LoadRuntimeFileList(GetModuleFolder());
 }
 
 bool RuntimeFileSet::LoadRuntimeFileList(const fs::path& folder)

@@ -22,8 +22,6 @@ bool MatchesOptionalRuntimeFile(std::string_view name);
 // The bare names of the runtime files found in one folder, with that folder.
 class RuntimeFileSet {
 public:
-    // Fills the list from the program folder; see the overload.
-    bool LoadRuntimeFileList();
     // Replaces the list by the fixed files present in folder, in table order, followed by the regular
     // files matching "TSP?.exe" sorted by name. True when all fixed files are present.
     bool LoadRuntimeFileList(const std::filesystem::path& folder);

@@ -1,9 +1,10 @@
 #include "core/package/ZipArchive.h"
 
-#include "core/platform/FileDescriptor.h"
-
 #include "core/package/ZipWriter.h"
+#include "core/platform/AtomicFile.h"
+#include "core/platform/FileDescriptor.h"
 #include "core/platform/Profile.h"
+#include "core/util/FolderTree.h"
 
 #include <zip.h>
 
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <system_error>
 #include <utility>
 
@@ -27,11 +27,6 @@ namespace fs = std::filesystem;
 using platform::FoldCase;
 
 namespace {
-
-std::string errnoText(int error)
-{
-    return std::strerror(error);
-}
 
 
 struct ZipDiscard {
@@ -43,15 +38,6 @@ struct ZipFileClose {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 using ZipFileHandle = std::unique_ptr<zip_file_t, ZipFileClose>;
-
-std::string libraryErrorText(int code)
-{
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
 
 // ---- creation -------------------------------------------------------------------------------------
 
@@ -107,75 +93,30 @@ private:
     bool m_cancelled = false;
 };
 
-// Collects every file below folder (following links to folders, but never into a folder that is being
-// walked already) under names that begin with prefix.
-bool collectFolder(const fs::path& folder, const std::string& prefix, std::vector<SourceFile>& files,
-                   std::vector<std::pair<dev_t, ino_t>>& active, std::string& error)
+// Collects every file below folder under names that begin with the folder's own name.
+Status collectFolder(const fs::path& folder, const std::string& ownName, std::vector<SourceFile>& files)
 {
-    struct stat folderInfo {};
-    if (::stat(folder.c_str(), &folderInfo) != 0) {
-        error = "cannot read folder " + folder.string() + ": " + errnoText(errno);
-        return false;
-    }
-    const std::pair<dev_t, ino_t> id{folderInfo.st_dev, folderInfo.st_ino};
-    if (std::find(active.begin(), active.end(), id) != active.end()) {
-        error = "folder " + folder.string() + " contains itself through a link";
-        return false;
-    }
-
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        names.push_back(it->path().filename().string());
-    if (ec) {
-        error = "cannot read folder " + folder.string() + ": " + ec.message();
-        return false;
-    }
-    std::sort(names.begin(), names.end());
-
-    active.push_back(id);
-    for (const std::string& name : names) {
-        const fs::path path = folder / name;
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0) {
-            error = "cannot add " + path.string() + ": " + errnoText(errno);
-            return false;
+    return WalkFolderTree(folder, [&](const FolderTreeEntry& entry) {
+        switch (entry.kind) {
+        case FolderTreeEntry::Kind::File:
+            files.push_back({entry.path, ownName + "/" + std::string(entry.relative),
+                             static_cast<std::uint64_t>(entry.info.st_size), entry.info.st_mode, entry.info.st_mtime});
+            break;
+        case FolderTreeEntry::Kind::Other:
+            return Status::Failure("cannot add " + entry.path.string() + ": not a regular file");
+        case FolderTreeEntry::Kind::EnterFolder:
+        case FolderTreeEntry::Kind::LeaveFolder:
+            break;
         }
-        if (S_ISDIR(info.st_mode)) {
-            if (!collectFolder(path, prefix + name + "/", files, active, error))
-                return false;
-        } else if (S_ISREG(info.st_mode)) {
-            files.push_back({path, prefix + name, static_cast<std::uint64_t>(info.st_size), info.st_mode, info.st_mtime});
-        } else {
-            error = "cannot add " + path.string() + ": not a regular file";
-            return false;
-        }
-    }
-    active.pop_back();
-    return true;
+        return Status::Ok();
+    });
 }
 
 // An archive without entries: only the end-of-central-directory record.
-bool writeEmptyArchive(const fs::path& name, std::string& error)
+Status writeEmptyArchive(const fs::path& name)
 {
     static constexpr std::array<char, 22> kEmpty{'P', 'K', 5, 6};
-    const fs::path temporary = name.string() + ".partial";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        error = "cannot create " + temporary.string() + ": " + errnoText(errno);
-        return false;
-    }
-    const bool written = std::fwrite(kEmpty.data(), 1, kEmpty.size(), file) == kEmpty.size();
-    const bool closed = std::fclose(file) == 0;
-    std::error_code ec;
-    if (written && closed)
-        fs::rename(temporary, name, ec);
-    if (!written || !closed || ec) {
-        fs::remove(temporary, ec);
-        error = "cannot write " + name.string();
-        return false;
-    }
-    return true;
+    return platform::SaveFileContents(name, std::string_view(kEmpty.data(), kEmpty.size()));
 }
 
 // ---- extraction -----------------------------------------------------------------------------------
@@ -197,7 +138,7 @@ platform::FileDescriptor openSubfolder(int parent, const std::string& part, std:
     platform::FileDescriptor fd(::openat(parent, part.c_str(), flags));
     if (!fd.valid() && errno == ENOENT) {
         if (::mkdirat(parent, part.c_str(), 0755) != 0 && errno != EEXIST) {
-            error = "cannot create folder " + part + ": " + errnoText(errno);
+            error = "cannot create folder " + part + ": " + SystemErrorText(errno);
             return {};
         }
         fd = platform::FileDescriptor(::openat(parent, part.c_str(), flags));
@@ -206,19 +147,10 @@ platform::FileDescriptor openSubfolder(int parent, const std::string& part, std:
         const int failure = errno;
         struct stat info {};
         const bool link = ::fstatat(parent, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-        error = "cannot enter folder " + part + ": " + (link ? std::string("it is a link") : errnoText(failure));
+        error = "cannot enter folder " + part + ": " + (link ? std::string("it is a link") : SystemErrorText(failure));
     }
     return fd;
 }
-
-std::string temporaryName()
-{
-    static std::mt19937 generator{std::random_device{}()};
-    char name[32];
-    std::snprintf(name, sizeof name, ".pellora-%08X", static_cast<unsigned>(generator()));
-    return name;
-}
-
 
 } // namespace
 
@@ -242,7 +174,7 @@ void CZipArchive::ClearFiles()
 
 bool CZipArchive::fail(std::string text)
 {
-    m_lastError = std::move(text);
+    m_status = Status::Failure(std::move(text));
     return false;
 }
 
@@ -291,7 +223,7 @@ bool CZipArchive::SplitEntryName(std::string_view name, std::vector<std::string>
 
 bool CZipArchive::Create()
 {
-    m_lastError.clear();
+    m_status = Status::Ok();
     if (m_archiveName.empty())
         return fail("no archive name");
     if (m_files.empty())
@@ -303,7 +235,7 @@ bool CZipArchive::Create()
     for (const fs::path& path : m_files) {
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0)
-            return fail("cannot add " + path.string() + ": " + errnoText(errno));
+            return fail("cannot add " + path.string() + ": " + SystemErrorText(errno));
         if (S_ISDIR(info.st_mode)) {
             folders.push_back(path);
         } else if (S_ISREG(info.st_mode)) {
@@ -320,14 +252,16 @@ bool CZipArchive::Create()
         const std::string own = folder.filename().string();
         if (own.empty() || own == "." || own == "..")
             return fail("cannot archive folder " + path.string() + " under a name of its own");
-        std::vector<std::pair<dev_t, ino_t>> active;
-        std::string error;
-        if (!collectFolder(folder, own + "/", files, active, error))
-            return fail(std::move(error));
+        if (Status collected = collectFolder(folder, own, files); !collected.ok()) {
+            m_status = std::move(collected);
+            return false;
+        }
     }
 
-    if (files.empty())
-        return writeEmptyArchive(m_archiveName, m_lastError);
+    if (files.empty()) {
+        m_status = writeEmptyArchive(m_archiveName);
+        return m_status.ok();
+    }
 
     // The writer deflates pieces of the files on every processor and stores data that does not shrink.
     std::uint64_t totalBytes = 0;
@@ -343,24 +277,35 @@ bool CZipArchive::Create()
     if (m_compressionLevel > 0)
         writer.SetCompressionLevel(m_compressionLevel);
     writer.SetProgressCallback([&run](std::uint64_t filesDone, std::uint64_t bytesDone) { return run.update(filesDone, bytesDone); });
-    if (!writer.Write(m_archiveName, entries))
-        return fail(writer.Cancelled() ? "cancelled" : writer.GetLastError());
+    writer.SetDurable(m_durable);
+    if (!writer.Write(m_archiveName, entries)) {
+        m_status = writer.status();
+        return false;
+    }
     run.finish();
     return true;
 }
 
 bool CZipArchive::Extract()
 {
-    m_lastError.clear();
+    m_status = Status::Ok();
     if (m_archiveName.empty())
         return fail("no archive name");
     if (m_extractionFolder.empty())
         return fail("no extraction folder");
 
-    int openError = 0;
-    ZipHandle archive(zip_open(m_archiveName.c_str(), ZIP_RDONLY, &openError));
-    if (!archive)
-        return fail("cannot open " + m_archiveName.string() + ": " + libraryErrorText(openError));
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* source = zip_source_file_create(m_archiveName.c_str(), m_archiveOffset, m_archiveLength, &openError);
+    ZipHandle archive(source ? zip_open_from_source(source, ZIP_RDONLY, &openError) : nullptr);
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        const std::string why = zip_error_strerror(&openError);
+        zip_error_fini(&openError);
+        return fail("cannot open " + m_archiveName.string() + ": " + why);
+    }
+    zip_error_fini(&openError);
 
     // Check every entry before anything is written.
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
@@ -416,7 +361,7 @@ bool CZipArchive::Extract()
     fs::create_directories(m_extractionFolder, ec);
     const platform::FileDescriptor root(::open(m_extractionFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.valid())
-        return fail("cannot open folder " + m_extractionFolder.string() + ": " + errnoText(errno));
+        return fail("cannot open folder " + m_extractionFolder.string() + ": " + SystemErrorText(errno));
 
     std::vector<char> buffer(64 * 1024);
     std::uint64_t writtenTotal = 0;
@@ -439,21 +384,15 @@ bool CZipArchive::Extract()
             return fail("cannot read " + fileName + ": " + zip_strerror(archive.get()));
 
         // Written beside under a temporary name and renamed at the end: a link standing at the name is
-        // replaced, never followed, and no half-written file is left.
-        std::string temporary;
-        platform::FileDescriptor out;
-        for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
-            temporary = temporaryName();
-            out = platform::FileDescriptor(::openat(parent, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                    entry.mode));
-            if (!out.valid() && errno != EEXIST)
-                break;
-        }
-        if (!out.valid())
-            return fail("cannot create " + fileName + ": " + errnoText(errno));
-
+        // replaced, never followed, and no half-written file is left. The extraction folder lives only as
+        // long as the operation that reads it, so nothing is synced.
+        platform::AtomicFileWriter out(parent, fileName, {.mode = entry.mode, .followTargetLink = false, .durable = false});
         std::string error;
         for (;;) {
+            if (!out.ok()) {
+                error = "cannot write " + fileName + ": " + out.status().text();
+                break;
+            }
             const zip_int64_t got = zip_fread(data.get(), buffer.data(), buffer.size());
             if (got < 0) {
                 error = "cannot read " + fileName + ": " + zip_file_strerror(data.get());
@@ -466,23 +405,16 @@ bool CZipArchive::Extract()
                 error = "the archive is larger than the limit of " + std::to_string(m_sizeLimit) + " bytes";
                 break;
             }
-            if (!platform::WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
-                error = "cannot write " + fileName + ": " + errnoText(errno);
-                break;
-            }
+            out.Write(buffer.data(), static_cast<std::size_t>(got));
         }
         if (error.empty() && entry.hasTime) {
             const timespec times[2] = {{entry.mtime, 0}, {entry.mtime, 0}};
-            ::futimens(out.get(), times);
+            ::futimens(out.descriptor(), times);
         }
-        if (!out.close() && error.empty())
-            error = "cannot write " + fileName + ": " + errnoText(errno);
-        if (error.empty() && ::renameat(parent, temporary.c_str(), parent, fileName.c_str()) != 0)
-            error = "cannot write " + fileName + ": " + errnoText(errno);
-        if (!error.empty()) {
-            ::unlinkat(parent, temporary.c_str(), 0);
+        if (!error.empty())
             return fail(std::move(error));
-        }
+        if (const Status committed = out.Commit(); !committed.ok())
+            return fail("cannot write " + fileName + ": " + committed.text());
     }
     return true;
 }

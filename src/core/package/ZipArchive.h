@@ -2,6 +2,8 @@
 
 // Zip archives of the package and the string tables: creation from files and folders, safe extraction.
 
+#include "core/platform/Status.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -28,6 +30,13 @@ public:
     static constexpr std::uint64_t kDefaultSizeLimit = std::uint64_t{4} << 30;
 
     void SetArchiveName(const std::filesystem::path& name) { m_archiveName = name; }
+    // Extraction reads the archive from these bytes of the file (a package holds its archive behind the
+    // stub); by default the whole file.
+    void SetArchiveRange(std::uint64_t offset, std::uint64_t length)
+    {
+        m_archiveOffset = offset;
+        m_archiveLength = static_cast<std::int64_t>(length);
+    }
     const std::filesystem::path& GetArchiveName() const { return m_archiveName; }
     void SetExtractionFolder(const std::filesystem::path& folder) { m_extractionFolder = folder; }
     const std::filesystem::path& GetExtractionFolder() const { return m_extractionFolder; }
@@ -58,8 +67,12 @@ public:
     // completed before it; no file is ever left half-written.
     bool Extract();
 
-    // Text of the last failure; empty after a success.
-    const std::string& GetLastError() const { return m_lastError; }
+    // Create syncs the archive before it takes its name (the default); one in a temporary folder that dies
+    // with the operation need not be.
+    void SetDurable(bool durable) { m_durable = durable; }
+
+    // How the last Create or Extract ended.
+    const Status& status() const { return m_status; }
 
     // Whether the file name's extension marks content that is already compressed.
     static bool IsCompressedFileName(std::string_view name);
@@ -71,6 +84,8 @@ private:
     bool fail(std::string text);
 
     std::filesystem::path m_archiveName;
+    std::uint64_t m_archiveOffset = 0;
+    std::int64_t m_archiveLength = -1; // -1: to the end of the file
     std::filesystem::path m_extractionFolder;
     std::vector<std::filesystem::path> m_files;
     std::unordered_set<std::string> m_foldedFiles; // m_files without regard to case
@@ -78,7 +93,8 @@ private:
     std::uint64_t m_entryLimit = UINT64_MAX;
     int m_compressionLevel = 6;
     ZipProgressCallback m_progress;
-    std::string m_lastError;
+    bool m_durable = true;
+    Status m_status;
 };
 
 } // namespace pellora

@@ -1,5 +1,6 @@
 #include "core/package/ZipWriter.h"
 
+#include "core/platform/AtomicFile.h"
 #include "core/platform/FileDescriptor.h"
 
 #include <zlib.h>
@@ -15,7 +16,6 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
-#include <random>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -48,11 +48,6 @@ constexpr std::uint16_t kFlagUtf8 = 0x0800;
 constexpr std::uint16_t kMethodStore = 0;
 constexpr std::uint16_t kMethodDeflate = 8;
 constexpr std::size_t kLocalHeaderSize = 30;
-
-std::string errnoText(int error)
-{
-    return std::strerror(error);
-}
 
 void put16(std::vector<std::uint8_t>& out, std::uint16_t value)
 {
@@ -409,7 +404,7 @@ private:
         } else {
             mode = awaitMode(job.file);
             if (mode == Mode::Failed) {
-                slot.error = "cancelled";
+                slot.error = "stopped after an earlier piece of the file failed";
                 return;
             }
         }
@@ -426,11 +421,11 @@ private:
         if (!slot.input.empty()) {
             const platform::FileDescriptor file(::open(entry.source.c_str(), O_RDONLY | O_CLOEXEC));
             if (!file.valid())
-                return fail("cannot read " + entry.source.string() + ": " + errnoText(errno));
+                return fail("cannot read " + entry.source.string() + ": " + SystemErrorText(errno));
             bool shorter = false;
             if (!preadAll(file.get(), slot.input.data(), slot.input.size(), job.offset - dictionary, shorter)) {
                 return fail(shorter ? entry.source.string() + " became shorter while it was being packed"
-                                    : "cannot read " + entry.source.string() + ": " + errnoText(errno));
+                                    : "cannot read " + entry.source.string() + ": " + SystemErrorText(errno));
             }
         }
         const std::span<const std::uint8_t> data = std::span<const std::uint8_t>(slot.input).subspan(dictionary);
@@ -484,55 +479,6 @@ private:
     std::size_t m_consumed = 0;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
-};
-
-// A file beside the archive that becomes the archive on commit, and is removed otherwise.
-class PartialFile {
-public:
-    explicit PartialFile(const fs::path& archive)
-    {
-        std::random_device device;
-        for (int attempt = 0; attempt < 100 && !m_fd.valid(); ++attempt) {
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, ".%08X.part", static_cast<unsigned>(device()));
-            m_path = archive;
-            m_path += suffix;
-            m_fd = platform::FileDescriptor(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (!m_fd.valid() && errno != EEXIST)
-                break;
-        }
-        if (!m_fd.valid()) {
-            m_error = errno;
-            m_path.clear();
-        }
-    }
-    ~PartialFile()
-    {
-        m_fd.close();
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-
-    bool valid() const { return m_fd.valid(); }
-    int fd() const { return m_fd.get(); }
-    int error() const { return m_error; }
-
-    bool commit(const fs::path& archive)
-    {
-        if (!m_fd.close())
-            return false;
-        if (::rename(m_path.c_str(), archive.c_str()) != 0)
-            return false;
-        m_path.clear();
-        return true;
-    }
-
-private:
-    platform::FileDescriptor m_fd;
-    fs::path m_path;
-    int m_error = 0;
 };
 
 struct EntryRecord {
@@ -653,10 +599,13 @@ void ZipWriter::SetCompressionLevel(int level)
 
 bool ZipWriter::Write(const fs::path& archive, const std::vector<ZipWriterEntry>& entries)
 {
-    m_lastError.clear();
-    m_cancelled = false;
+    m_status = Status::Ok();
     const auto fail = [this](std::string text) {
-        m_lastError = std::move(text);
+        m_status = Status::Failure(std::move(text));
+        return false;
+    };
+    const auto cancel = [this] {
+        m_status = Status::Cancelled();
         return false;
     };
     if (archive.empty())
@@ -678,11 +627,16 @@ bool ZipWriter::Write(const fs::path& archive, const std::vector<ZipWriterEntry>
         } while (offset < entry.size);
     }
 
-    PartialFile partial(archive);
-    if (!partial.valid())
-        return fail("cannot create " + archive.string() + ": " + errnoText(partial.error()));
-    ArchiveOutput output(partial.fd());
-    const auto writeFailed = [&] { return fail("cannot write " + archive.string() + ": " + errnoText(errno)); };
+    platform::AtomicFileWriter file(archive, {.mode = 0666, .followTargetLink = true, .durable = m_durable});
+    if (!file.ok()) {
+        m_status = file.status();
+        return false;
+    }
+    ArchiveOutput output(file.descriptor());
+    const auto writeFailed = [&] {
+        m_status = Status::SystemFailure("cannot write " + archive.string(), errno);
+        return false;
+    };
 
     unsigned threads = m_threads != 0 ? m_threads : std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::clamp<std::size_t>(jobs.size(), 1, threads));
@@ -694,11 +648,7 @@ bool ZipWriter::Write(const fs::path& archive, const std::vector<ZipWriterEntry>
     std::uint64_t reportedBytes = 0;
     const auto report = [&] {
         reportedBytes = bytesDone;
-        if (m_progress && !m_progress(filesDone, bytesDone)) {
-            m_cancelled = true;
-            return false;
-        }
-        return true;
+        return !m_progress || m_progress(filesDone, bytesDone);
     };
 
     std::size_t jobIndex = 0;
@@ -740,7 +690,7 @@ bool ZipWriter::Write(const fs::path& archive, const std::vector<ZipWriterEntry>
             bytesDone += job.length;
             pipeline.release(jobIndex);
             if (more && bytesDone - reportedBytes >= kReportStep && !report())
-                return fail("cancelled");
+                return cancel();
         }
         if (!record.zip64Local && record.compressedSize >= kMax32)
             return fail(entry.source.string() + " is too large to be stored");
@@ -749,16 +699,15 @@ bool ZipWriter::Write(const fs::path& archive, const std::vector<ZipWriterEntry>
         appendCentralRecord(directory, entry, record, m_forceZip64);
         ++filesDone;
         if (!report())
-            return fail("cancelled");
+            return cancel();
     }
 
     const std::uint64_t directoryOffset = output.position();
     if (!output.append(directory) ||
         !output.append(endRecords(entries.size(), directoryOffset, directory.size(), m_forceZip64)) || !output.flush())
         return writeFailed();
-    if (!partial.commit(archive))
-        return writeFailed();
-    return true;
+    m_status = file.Commit();
+    return m_status.ok();
 }
 
 } // namespace pellora

@@ -2,6 +2,8 @@
 
 // Writes a Zip archive from files, deflating pieces of them on several threads while the archive is written in order.
 
+#include "core/platform/Status.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -45,16 +47,20 @@ public:
     // it is complete; on failure or cancellation nothing is left and an older archive stays as it was.
     bool Write(const std::filesystem::path& archive, const std::vector<ZipWriterEntry>& entries);
 
-    const std::string& GetLastError() const { return m_lastError; }
-    bool Cancelled() const { return m_cancelled; }
+    // The file is synced before it replaces the archive (the default); an archive in a temporary folder
+    // that dies with the operation need not be.
+    void SetDurable(bool durable) { m_durable = durable; }
+
+    // How the last write ended.
+    const Status& status() const { return m_status; }
 
 private:
     int m_level = 6;
     unsigned m_threads = 0;
     bool m_forceZip64 = false;
     ZipWriterProgress m_progress;
-    std::string m_lastError;
-    bool m_cancelled = false;
+    bool m_durable = true;
+    Status m_status;
 };
 
 } // namespace pellora

@@ -1,10 +1,10 @@
 #include "core/platform/Profile.h"
 
+#include "core/platform/AtomicFile.h"
 #include "core/platform/FileDescriptor.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -420,6 +420,19 @@ struct Profile::Entry {
             document.parse(text);
     }
 
+    // Keeps a descriptor of the file on disk and its stamp, after the cache was written there.
+    void watch()
+    {
+        FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat status {};
+        if (opened.valid() && ::fstat(opened.get(), &status) == 0) {
+            stamp = {status.st_mtim, status.st_size};
+            file = std::move(opened);
+        } else {
+            file.reset();
+        }
+    }
+
     // Opens and reads the whole file; the descriptor and its stamp are kept for later checks.
     static bool readFile(const fs::path& path, FileDescriptor& file, FileStamp& stamp, std::string& text)
     {
@@ -540,38 +553,34 @@ bool Profile::flush(const fs::path& file)
     Entry& cached = *it->second;
 
     const std::string text = cached.document.serialize();
-    fs::path beside = key;
-    beside += ".part";
-    {
-        std::ofstream out(beside, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(beside, ignored);
+    AtomicFileWriter writer(key);
+    writer.Write(text);
+    // What a reader of the file gets must be exactly what was written, before it replaces the old file.
+    std::string back;
+    if (writer.ok()) {
+        ProfileDocument reread;
+        const bool readBack = writer.ReadBack(back);
+        reread.parse(back);
+        if (!readBack || back != text || !(reread == cached.document)) {
+            writer.Fail(Status::Failure("a reader would not get what was written to " + key.string()));
+            cached.dirty = false;
+            cached.reload();
             return false;
         }
     }
-    std::error_code error;
-    fs::rename(beside, key, error);
-    if (error) {
-        fs::remove(beside, error);
+    if (!writer.Commit().ok())
         return false;
-    }
-
-    // What a reader of the file on disk gets must be exactly what was written.
-    std::string back;
     cached.dirty = false;
-    if (!Entry::readFile(key, cached.file, cached.stamp, back)) {
-        cached.reload();
-        return false;
-    }
-    ProfileDocument reread;
-    reread.parse(back);
-    if (back == text && reread == cached.document)
-        return true;
-    cached.document = std::move(reread);
-    return false;
+    cached.watch();
+    return true;
+}
+
+void Profile::startEmpty(const fs::path& file)
+{
+    const std::lock_guard lock(m_mutex);
+    Entry& cached = entry(file);
+    cached.document = ProfileDocument{};
+    cached.dirty = true;
 }
 
 bool Profile::flushAll()

@@ -118,8 +118,12 @@ public:
     std::vector<std::pair<std::string, std::string>> sectionEntries(const std::filesystem::path& file,
                                                                     std::string_view section);
 
-    // Writes a changed file (write beside, then rename) and verifies it by reading it back.
+    // Writes a changed file through the atomic writer; the new file replaces the old one only when a
+    // reader of it gets exactly what the cache holds.
     bool flush(const std::filesystem::path& file);
+    // Starts the cached copy of file as an empty text, without reading the file: a writer that makes the
+    // whole file anew (the next flush replaces the file).
+    void startEmpty(const std::filesystem::path& file);
     bool flushAll();
     // Drops the cached copy without writing it.
     void forget(const std::filesystem::path& file);

@@ -82,13 +82,13 @@ bool CScriptFile::IsScript(const std::filesystem::path& path)
            profile.getString(path, "SOFTWARE", "VER") == kScriptFileVersion;
 }
 
-int CScriptFile::Load(const std::filesystem::path& path)
+int CScriptFile::Load(const std::filesystem::path& path, const std::filesystem::path& programFolder)
 {
     if (!path.empty())
         filePath = path;
     if (!IsScript(filePath))
         return 0;
-    return ScriptReader(*this).Read();
+    return ScriptReader(*this, programFolder).Read();
 }
 
 std::string CScriptFile::SectionText(std::string_view key) const

@@ -20,6 +20,8 @@ public:
     CScriptFile();
     CScriptFile(const CScriptFile&) = delete;
     CScriptFile& operator=(const CScriptFile&) = delete;
+    CScriptFile(CScriptFile&&) noexcept = default;
+    CScriptFile& operator=(CScriptFile&&) noexcept = default;
 
     void Reset();
     // Reset, then a complete copy of the other object's settings and printers.
@@ -28,8 +30,9 @@ public:
     // Writes the script; returns 1 when every key was written and verified. The previous file at the
     // path is replaced only then: a failed write leaves it as it was.
     int Write(const std::filesystem::path& path = {});
-    // Reads the file when it is a script (see IsScript); returns the reader's result, else 0.
-    int Load(const std::filesystem::path& path = {});
+    // Reads the file when it is a script (see IsScript); returns the reader's result, else 0. Models are
+    // checked against the model list of programFolder, where a bare log file name is placed too.
+    int Load(const std::filesystem::path& path, const std::filesystem::path& programFolder);
     static bool IsScript(const std::filesystem::path& path);
 
     // The value of key in the current section, at most 1023 bytes; empty when missing.

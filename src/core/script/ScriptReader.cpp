@@ -1,8 +1,8 @@
 #include "core/script/ScriptReader.h"
 
 #include "core/discovery/ModelList.h"
-#include "core/package/ApplicationList.h"
-#include "core/package/Support.h"
+#include "core/plugin/ApplicationList.h"
+#include "core/util/Support.h"
 #include "core/platform/Drives.h"
 #include "core/platform/Profile.h"
 #include "core/script/OptionSections.h"
@@ -103,8 +103,10 @@ bool SameFileContent(const std::string& a, const std::string& b)
     }
 }
 
-ScriptReader::ScriptReader(CScriptFile& script)
+ScriptReader::ScriptReader(CScriptFile& script, std::filesystem::path programFolder)
     : m_script(script)
+    , m_programFolder(std::move(programFolder))
+    , m_models(ModelList::InFolder(m_programFolder))
 {
 }
 
@@ -159,7 +161,7 @@ int ScriptReader::Read()
     }
 
     if (!m_script.logFile.empty() && m_script.logFile.find_first_of("\\/") == std::string::npos)
-        m_script.logFile = (GetModuleFolder() / m_script.logFile).string();
+        m_script.logFile = (m_programFolder / m_script.logFile).string();
     return 1;
 }
 
@@ -167,7 +169,7 @@ void ScriptReader::readPrinter(int i)
 {
     m_script.section = numbered("PRINTER%d", i);
     std::string model = text("MODELNAME");
-    if (!IsModelListed(model))
+    if (!m_models.IsModelListed(model))
         return;
     std::string reported = text("ORG_MODELNAME");
     if (reported.empty())
@@ -177,7 +179,7 @@ void ScriptReader::readPrinter(int i)
 
     auto printer = std::make_unique<CPrinterInfoEx>();
     printer->SetNetwork(1, text("PRN_ADDRESS"), "255.255.255.0", text("MACADDRESS"), "");
-    printer->modelIndex = model.empty() ? -1 : GetModelGroupIndex(model);
+    printer->modelIndex = model.empty() ? -1 : m_models.GetModelGroupIndex(model);
     printer->SetIdentity(text("DEVID"), text("PRINTERNAME"), model, "");
     printer->reportedModelName = reported;
     printer->location = text("LOCATION");
@@ -300,7 +302,7 @@ std::string ScriptReader::resolveRelativePath(const std::string& path, const CPr
         return candidate;
 
     m_script.installedApplications.clear();
-    ApplicationListLibrary(GetModuleFolder()).AppendInstalledApplications(m_script.installedApplications);
+    ApplicationListLibrary(m_programFolder).AppendInstalledApplications(m_script.installedApplications);
     for (const auto& application : m_script.installedApplications) {
         if (application.find(rest) != std::string::npos && SameFileContent(application, candidate))
             return application;

@@ -2,7 +2,10 @@
 
 // Reads an install script back into a script object's settings and printer records.
 
+#include "core/discovery/ModelList.h"
+
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +17,7 @@ class CScriptFile;
 
 class ScriptReader {
 public:
-    explicit ScriptReader(CScriptFile& script);
+    ScriptReader(CScriptFile& script, std::filesystem::path programFolder);
 
     // Reads the script at the object's filePath into it; printers of unlisted models are dropped.
     int Read();
@@ -31,6 +34,8 @@ private:
     std::size_t keyCount() const;
 
     CScriptFile& m_script;
+    const std::filesystem::path m_programFolder;
+    const ModelList m_models;
     std::string m_cdromLetters;
 };
 

@@ -75,12 +75,11 @@ ScriptWriter::ScriptWriter(CScriptFile& script)
 
 bool ScriptWriter::Write(const fs::path& target)
 {
+    // The script is made anew in the cache and replaces the file only when every key verified and a
+    // reader of the written file gets what was meant; otherwise the previous file stays as it was.
     m_file = target;
-    m_file += ".writing";
     Profile& profile = Profile::instance();
-    std::error_code error;
-    fs::remove(m_file, error);
-    profile.forget(m_file);
+    profile.startEmpty(m_file);
     m_ok = true;
     m_monitorBlocks.clear();
     m_portBlocks.clear();
@@ -98,16 +97,8 @@ bool ScriptWriter::Write(const fs::path& target)
         writePrinter(*printer, number++);
     writeBlockSections();
 
-    // One write of the whole file, read back from disk and compared with what was meant.
-    m_ok = profile.flush(m_file) && m_ok;
+    m_ok = m_ok && profile.flush(m_file);
     profile.forget(m_file);
-    if (m_ok) {
-        fs::rename(m_file, target, error);
-        m_ok = !error;
-    }
-    if (!m_ok)
-        fs::remove(m_file, error);
-    profile.forget(target);
     return m_ok;
 }
 

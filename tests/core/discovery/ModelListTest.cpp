@@ -14,22 +14,38 @@ namespace {
 
 using test::TestProgramFolder;
 
+// The questions the program asks of the list of a program folder, read anew for each.
+bool IsModelListed(const TestProgramFolder& program, std::string_view name)
+{
+    return ModelList::InFolder(program.path()).IsModelListed(name);
+}
+
+int GetModelGroupIndex(const TestProgramFolder& program, std::string_view name)
+{
+    return ModelList::InFolder(program.path()).GetModelGroupIndex(name);
+}
+
+bool ModelListExists(const TestProgramFolder& program)
+{
+    return ModelList::InFolder(program.path()).opened();
+}
+
 TEST(ModelListMatching, IgnoresCaseAndAcceptsTheMakerPrefix)
 {
     const TestProgramFolder program;
-    EXPECT_TRUE(IsModelListed("RX-C3400"));
-    EXPECT_TRUE(IsModelListed("rx-c3400"));
-    EXPECT_TRUE(IsModelListed("VDL-N4000+"));
-    EXPECT_TRUE(IsModelListed("VARDO RX-C3400"));
-    EXPECT_TRUE(IsModelListed("vardo vdl-n4000+"));
-    EXPECT_TRUE(IsModelListed("Vardo VMF-XC5600"));
+    EXPECT_TRUE(IsModelListed(program, "RX-C3400"));
+    EXPECT_TRUE(IsModelListed(program, "rx-c3400"));
+    EXPECT_TRUE(IsModelListed(program, "VDL-N4000+"));
+    EXPECT_TRUE(IsModelListed(program, "VARDO RX-C3400"));
+    EXPECT_TRUE(IsModelListed(program, "vardo vdl-n4000+"));
+    EXPECT_TRUE(IsModelListed(program, "Vardo VMF-XC5600"));
 
-    EXPECT_FALSE(IsModelListed(""));
-    EXPECT_FALSE(IsModelListed("RX-C9999"));
-    EXPECT_FALSE(IsModelListed("VARDORX-C3400"));
-    EXPECT_FALSE(IsModelListed("OTHER RX-C3400"));
+    EXPECT_FALSE(IsModelListed(program, ""));
+    EXPECT_FALSE(IsModelListed(program, "RX-C9999"));
+    EXPECT_FALSE(IsModelListed(program, "VARDORX-C3400"));
+    EXPECT_FALSE(IsModelListed(program, "OTHER RX-C3400"));
     // The bare prefix names no model.
-    EXPECT_FALSE(IsModelListed("VARDO "));
+    EXPECT_FALSE(IsModelListed(program, "VARDO "));
 }
 
 TEST(ModelListMatching, MatchesBySubstringAcrossTheWholeLine)
@@ -76,37 +92,47 @@ TEST(ModelListGroups, TheMakerPrefixIsNotRemoved)
     EXPECT_TRUE(list.IsModelListed("VARDO RX-C3400"));
 }
 
+TEST(ModelListGroups, NamesAreTheHeadersInFileOrderAlignedWithTheGroupIndex)
+{
+    // The printer tab's model box lists these names; a model's group index selects among them.
+    const ModelList list = ModelList::FromText("RX-A100\n[ First ]\nRX-B200\n[Second]x\n[]\nRX-C300\n");
+    EXPECT_EQ(list.GroupNames(), (std::vector<std::string>{"First", "Second", ""}));
+    EXPECT_EQ(list.GetModelGroupIndex("RX-B200"), 1);
+    EXPECT_EQ(list.GetModelGroupIndex("RX-C300"), 3);
+    EXPECT_TRUE(ModelList(fs::path("/nonexistent/Modelname.dat")).GroupNames().empty());
+}
+
 TEST(ModelListGroups, UsesTheProgramFolderList)
 {
     const TestProgramFolder program;
-    EXPECT_EQ(GetModelGroupIndex("RX-C3400"), 1);
-    EXPECT_EQ(GetModelGroupIndex("VDL-N4000+"), 2);
-    EXPECT_EQ(GetModelGroupIndex("vmf-x3300"), 3);
-    EXPECT_EQ(GetModelGroupIndex("RX-C9999"), -1);
+    EXPECT_EQ(GetModelGroupIndex(program, "RX-C3400"), 1);
+    EXPECT_EQ(GetModelGroupIndex(program, "VDL-N4000+"), 2);
+    EXPECT_EQ(GetModelGroupIndex(program, "vmf-x3300"), 3);
+    EXPECT_EQ(GetModelGroupIndex(program, "RX-C9999"), -1);
 }
 
 TEST(ModelListFile, MissingEmptyAndBlankFiles)
 {
     const TestProgramFolder program;
-    EXPECT_TRUE(ModelListExists());
+    EXPECT_TRUE(ModelListExists(program));
 
     program.writeModelList("");
-    EXPECT_TRUE(ModelListExists());
-    EXPECT_FALSE(IsModelListed("RX-C3400"));
-    EXPECT_EQ(GetModelGroupIndex("RX-C3400"), -1);
+    EXPECT_TRUE(ModelListExists(program));
+    EXPECT_FALSE(IsModelListed(program, "RX-C3400"));
+    EXPECT_EQ(GetModelGroupIndex(program, "RX-C3400"), -1);
 
     program.writeModelList("\r\n\n\r\n");
     EXPECT_TRUE(ModelList(program.file(kModelListFileName)).lines().empty());
-    EXPECT_EQ(GetModelGroupIndex("RX-C3400"), -1);
+    EXPECT_EQ(GetModelGroupIndex(program, "RX-C3400"), -1);
 
     program.removeModelList();
-    EXPECT_FALSE(ModelListExists());
-    EXPECT_FALSE(IsModelListed("RX-C3400"));
-    EXPECT_EQ(GetModelGroupIndex("RX-C3400"), 0);
-    EXPECT_EQ(GetModelGroupIndex(""), -1);
+    EXPECT_FALSE(ModelListExists(program));
+    EXPECT_FALSE(IsModelListed(program, "RX-C3400"));
+    EXPECT_EQ(GetModelGroupIndex(program, "RX-C3400"), 0);
+    EXPECT_EQ(GetModelGroupIndex(program, ""), -1);
 
     fs::create_directory(program.file(kModelListFileName));
-    EXPECT_FALSE(ModelListExists());
+    EXPECT_FALSE(ModelListExists(program));
 }
 
 TEST(ModelListFile, SplitsLinesOfEitherEndingAndSkipsEmptyOnes)
@@ -138,25 +164,25 @@ TEST(ModelListFile, AChangedFileIsReadAgain)
 {
     const TestProgramFolder program("RX-AAAA\r\n");
     const fs::path file = program.file(kModelListFileName);
-    EXPECT_TRUE(IsModelListed("RX-AAAA"));
+    EXPECT_TRUE(IsModelListed(program, "RX-AAAA"));
 
     // Same size, rewritten at once.
     program.writeModelList("RX-BBBB\r\n");
-    EXPECT_TRUE(IsModelListed("RX-BBBB"));
-    EXPECT_FALSE(IsModelListed("RX-AAAA"));
+    EXPECT_TRUE(IsModelListed(program, "RX-BBBB"));
+    EXPECT_FALSE(IsModelListed(program, "RX-AAAA"));
 
     // A file that has not changed for a while is taken from the cache until its time or size changes.
     const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
     fs::last_write_time(file, past);
-    EXPECT_TRUE(IsModelListed("RX-BBBB"));
-    EXPECT_TRUE(IsModelListed("RX-BBBB"));
+    EXPECT_TRUE(IsModelListed(program, "RX-BBBB"));
+    EXPECT_TRUE(IsModelListed(program, "RX-BBBB"));
     program.writeModelList("RX-CCCC\r\n");
     fs::last_write_time(file, past + std::chrono::seconds(5));
-    EXPECT_TRUE(IsModelListed("RX-CCCC"));
+    EXPECT_TRUE(IsModelListed(program, "RX-CCCC"));
     program.writeModelList("RX-DDDDD\r\n");
     fs::last_write_time(file, past + std::chrono::seconds(5));
-    EXPECT_TRUE(IsModelListed("RX-DDDDD"));
-    EXPECT_FALSE(IsModelListed("RX-CCCC"));
+    EXPECT_TRUE(IsModelListed(program, "RX-DDDDD"));
+    EXPECT_FALSE(IsModelListed(program, "RX-CCCC"));
 }
 
 // The shipped list gives every model a group of its own (the model box of the printer tab lists the

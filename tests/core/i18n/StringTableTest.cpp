@@ -1,7 +1,7 @@
 #include "core/i18n/StringTable.h"
 
-#include "core/package/IniFile.h"
-#include "core/package/Support.h"
+#include "core/util/IniFile.h"
+#include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ TEST(StringTable, LoadsTextsAndItemReferencesOfItsGroup)
 {
     const StringTableFixture fixture(kBody);
     StringTable table;
-    ASSERT_TRUE(table.Load(0, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
 
     std::vector<std::string> texts;
     EXPECT_EQ(table.GetItemTexts("idd_corvan2_form", 1001, texts), 4u);
@@ -172,17 +172,17 @@ TEST(StringTable, FindsTheSecondFileNameAndFallsBackToTheNeutralTable)
 
     fixture.WriteTable("0411/String.dat",
                        StringTableFixture::TableText("[String Table]\n1=japanese\n[Pellorix.exe\\S]\nA=1:1\n", "10411"));
-    ASSERT_TRUE(table.Load(0x0411, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0x0411, kStringTableGroup));
     EXPECT_EQ(table.GetItemText("S", 1), "japanese");
 
     // No file for German: the neutral table serves.
-    ASSERT_TRUE(table.Load(0x0407, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0x0407, kStringTableGroup));
     EXPECT_EQ(table.GetItemText("S", 1), "neutral");
 
     // A German file that claims another language fails its header check.
     fixture.WriteTable("TSST0407.dat",
                        StringTableFixture::TableText("[String Table]\n1=wrong\n[Pellorix.exe\\S]\nA=1:1\n", "40C"));
-    ASSERT_TRUE(table.Load(0x0407, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0x0407, kStringTableGroup));
     EXPECT_EQ(table.GetItemText("S", 1), "neutral");
 }
 
@@ -190,23 +190,23 @@ TEST(StringTable, FailedLoadKeepsTheOldTableAndSetTextLastsUntilTheNextLoad)
 {
     const StringTableFixture fixture("[String Table]\n1=neutral\n[Pellorix.exe\\S]\nA=1:1\n");
     StringTable table;
-    ASSERT_TRUE(table.Load(0, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
     table.SetText(1, "changed");
     EXPECT_EQ(table.GetItemText("S", 1), "changed");
-    ASSERT_TRUE(table.Load(0, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
     EXPECT_EQ(table.GetItemText("S", 1), "neutral");
 
     // Broken archive, archive with an unsafe entry, wrong header, missing file: all fail, nothing changes.
     fixture.folder().writeFile("TSST0000.dat", "PK\x03\x04 broken");
-    EXPECT_FALSE(table.Load(0, kStringTableGroup));
+    EXPECT_FALSE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
     StringTableFixture::WriteZip(fixture.folder().file("TSST0000.dat"),
                                  {{"../String.txt", StringTableFixture::TableText("[String Table]\n1=evil\n")}});
-    EXPECT_FALSE(table.Load(0, kStringTableGroup));
+    EXPECT_FALSE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
     EXPECT_FALSE(fs::exists(GetWorkFolder() / "String.txt"));
     fixture.WriteTable("TSST0000.dat", "[File Info]\nType=Tessaris String Table\nVersion=4.0\nLocale=0\n");
-    EXPECT_FALSE(table.Load(0, kStringTableGroup));
+    EXPECT_FALSE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
     fs::remove(fixture.folder().file("TSST0000.dat"));
-    EXPECT_FALSE(table.Load(0x0411, kStringTableGroup));
+    EXPECT_FALSE(table.Load(fixture.folder().path(), 0x0411, kStringTableGroup));
 
     EXPECT_EQ(table.GetItemText("S", 1), "neutral");
     EXPECT_EQ(table.GetText(1), "neutral");
@@ -219,7 +219,7 @@ TEST(StringTable, ReadsUtf16TablesAndSurvivesMalformedOnes)
         StringTableFixture::TableText("[String Table]\r\n1=Grüße 𝄞\r\n[Pellorix.exe\\S]\r\nA=1:1\r\n");
     fixture.WriteTable("TSST0000.dat", StringTableFixture::ToUtf16(text));
     StringTable table;
-    ASSERT_TRUE(table.Load(0, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
     EXPECT_EQ(table.GetItemText("S", 1), "Grüße 𝄞");
 
     // An odd byte at the end and a lone surrogate do not stop the table.
@@ -228,7 +228,7 @@ TEST(StringTable, ReadsUtf16TablesAndSurvivesMalformedOnes)
     damaged += std::string("\x00\xD8", 2) + StringTableFixture::ToUtf16("b\r\n[Pellorix.exe\\S]\r\nB=2:2\r\n").substr(2);
     damaged += '\x41';
     fixture.WriteTable("TSST0000.dat", damaged);
-    ASSERT_TRUE(table.Load(0, kStringTableGroup));
+    ASSERT_TRUE(table.Load(fixture.folder().path(), 0, kStringTableGroup));
     EXPECT_EQ(table.GetItemText("S", 2), "a\xEF\xBF\xBD" "b");
 }
 
@@ -259,7 +259,7 @@ TEST(StringTable, EveryShippedTableHoldsEveryMessageAndGeneralText)
         const StringTableFixture fixture;
         fs::copy_file(file, fixture.folder().file(file.filename().string()));
         StringTable table;
-        ASSERT_TRUE(table.Load(language, kStringTableGroup));
+        ASSERT_TRUE(table.Load(fixture.folder().path(), language, kStringTableGroup));
         // Only the table of the language itself: the neutral fallback is not in the fixture's folder.
         for (const int message : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 17, 22, 24, 25, 26, 27, 999})
             EXPECT_FALSE(table.GetItemText("MESSAGE", message).empty()) << "message " << message;

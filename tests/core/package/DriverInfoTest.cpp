@@ -1,7 +1,7 @@
 #include "core/package/DriverInfo.h"
 
 #include "core/model/PrinterInfo.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "support/FileTreeSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 
 #include "StubPaths.h"
 #include "core/model/PrinterInfo.h"
-#include "core/package/DriverCheck.h"
+#include "core/plugin/DriverCheck.h"
 #include "core/package/PackageFile.h"
 #include "core/package/StubResource.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/script/ScriptFile.h"
 #include "support/FileTreeSupport.h"
 #include "support/TestProgramFolder.h"
@@ -171,13 +171,13 @@ TEST_F(PackageBuilderTest, PackageHoldsRuntimeFilesTemplateDriversSettingsAndPro
     const fs::path output = out() / "My.Package.v2.exe";
     fs::create_directories(out());
     PackageBuilder build = builder();
-    ASSERT_TRUE(build.BuildPackage(m_script, output)) << build.lastError();
+    ASSERT_TRUE(build.BuildPackage(m_script, output)) << build.status().text();
     EXPECT_FALSE(fs::exists(build.lastStagingFolder()));
     EXPECT_EQ(FolderNames(out()), std::vector<std::string>{"My.Package.v2.exe"});
 
     CPackageFile package;
     const fs::path unpacked = m_temp.path() / "unpacked";
-    ASSERT_TRUE(package.Load(output, unpacked)) << package.GetLastError();
+    ASSERT_TRUE(package.Load(output, unpacked)) << package.status().text();
     const std::vector<std::string> names = {"CVSetUp.exe", "Modelname.dat", "My.Package.v2.qst", "DRIVER_000", "DRIVER_001", "SETTING", "Help"};
     std::vector<fs::path> expected;
     for (const std::string& name : names)
@@ -194,7 +194,7 @@ TEST_F(PackageBuilderTest, PackageHoldsRuntimeFilesTemplateDriversSettingsAndPro
     EXPECT_EQ(ReadFileBytes(unpacked / "CVSetUp.exe"), ReadFileBytes(m_program.file("CVSetUp.exe")));
 
     CScriptFile loaded;
-    ASSERT_EQ(loaded.Load(unpacked / "My.Package.v2.qst"), 1);
+    ASSERT_EQ(loaded.Load(unpacked / "My.Package.v2.qst", m_program.path()), 1);
     ASSERT_EQ(loaded.printers.size(), 2u);
     EXPECT_EQ(loaded.printers[1]->printerName, "Two");
 
@@ -229,8 +229,8 @@ TEST_F(PackageBuilderTest, DriverFolderOnAnotherFileSystemIsCopiedAlike)
     const auto copied = SnapshotTree(m_temp.path() / "unpacked" / "DRIVER_000" / "001");
     const auto original = SnapshotTree(elsewhere);
     fs::remove_all(elsewhere, ec);
-    ASSERT_TRUE(built) << build.lastError();
-    ASSERT_TRUE(loaded) << package.GetLastError();
+    ASSERT_TRUE(built) << build.status().text();
+    ASSERT_TRUE(loaded) << package.status().text();
     EXPECT_EQ(copied, original);
     EXPECT_EQ(SnapshotTree(m_temp.path() / "unpacked" / "DRIVER_000" / "000"), SnapshotTree(driver(0)));
 }
@@ -244,7 +244,7 @@ TEST_F(PackageBuilderTest, TemplateNameDropsOnlyTheLastExtension)
     addPrinter("P");
     fs::create_directories(out());
     PackageBuilder build = builder();
-    ASSERT_TRUE(build.BuildPackage(m_script, out() / "package")) << build.lastError();
+    ASSERT_TRUE(build.BuildPackage(m_script, out() / "package")) << build.status().text();
     CPackageFile package;
     ASSERT_TRUE(package.Load(out() / "package", m_temp.path() / "unpacked"));
     EXPECT_EQ(package.GetCommandString(), "\"package.qst\"");
@@ -260,7 +260,7 @@ TEST_F(PackageBuilderTest, BuildLeavesTheProjectAndItsFileAlone)
     const std::string projectBytes = ReadFileBytes(project);
     fs::create_directories(out());
     PackageBuilder build = builder();
-    ASSERT_TRUE(build.BuildPackage(m_script, out() / "project.exe")) << build.lastError();
+    ASSERT_TRUE(build.BuildPackage(m_script, out() / "project.exe")) << build.status().text();
     EXPECT_EQ(m_script.filePath, project);
     EXPECT_EQ(ReadFileBytes(project), projectBytes);
     EXPECT_EQ(FolderNames(m_temp.path() / "out"), std::vector<std::string>{"project.exe"});
@@ -275,8 +275,8 @@ TEST_F(PackageBuilderTest, FailedOrCancelledBuildKeepsTheOldOutputAndRemovesTheS
     fs::remove_all(driver(2)); // vanished since validation
     PackageBuilder vanished = builder();
     EXPECT_FALSE(vanished.BuildPackage(m_script, output));
-    EXPECT_FALSE(vanished.cancelled());
-    EXPECT_NE(vanished.lastError().find("folder2"), std::string::npos) << vanished.lastError();
+    EXPECT_FALSE(vanished.status().cancelled());
+    EXPECT_NE(vanished.status().text().find("folder2"), std::string::npos) << vanished.status().text();
     EXPECT_FALSE(vanished.lastStagingFolder().empty());
     EXPECT_FALSE(fs::exists(vanished.lastStagingFolder()));
     EXPECT_EQ(ReadFileBytes(output), "the package built yesterday");
@@ -294,7 +294,7 @@ TEST_F(PackageBuilderTest, FailedOrCancelledBuildKeepsTheOldOutputAndRemovesTheS
         PackageBuilder cancelled = builder();
         cancelled.SetProgressCallback(keepGoing);
         EXPECT_FALSE(cancelled.BuildPackage(m_script, output));
-        EXPECT_TRUE(cancelled.cancelled());
+        EXPECT_TRUE(cancelled.status().cancelled());
         EXPECT_FALSE(fs::exists(cancelled.lastStagingFolder()));
         EXPECT_EQ(ReadFileBytes(output), "the package built yesterday");
         EXPECT_EQ(FolderNames(out()), std::vector<std::string>{"package.exe"});
@@ -311,7 +311,7 @@ TEST_F(PackageBuilderTest, ProgressCountsUpToItsTotal)
         return true;
     });
     fs::create_directories(out());
-    ASSERT_TRUE(build.BuildPackage(m_script, out() / "p.exe")) << build.lastError();
+    ASSERT_TRUE(build.BuildPackage(m_script, out() / "p.exe")) << build.status().text();
     ASSERT_GE(reports.size(), 5u);
     for (std::size_t i = 1; i < reports.size(); ++i) {
         EXPECT_LE(reports[i - 1].bytesDone, reports[i].bytesDone);
@@ -341,7 +341,7 @@ TEST_F(PackageBuilderTest, NativeStubExtractsEveryFileAndRunsTheInstaller)
     fs::create_directories(out());
     const std::span<const std::uint8_t> stubBytes(reinterpret_cast<const std::uint8_t*>(stub.data()), stub.size());
     PackageBuilder build = builder(stubBytes);
-    ASSERT_TRUE(build.BuildPackage(m_script, output)) << build.lastError();
+    ASSERT_TRUE(build.BuildPackage(m_script, output)) << build.status().text();
 
     const fs::path temp = m_temp.path() / "tmp";
     fs::create_directories(temp);

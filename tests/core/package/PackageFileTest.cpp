@@ -1,7 +1,7 @@
 #include "core/package/PackageFile.h"
 
 #include "core/package/StubResource.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "support/FileTreeSupport.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ protected:
         package.SetEntries(m_entries);
         package.SetCommandString("\"Project.qst\"");
         std::ofstream out(packagePath(), std::ios::binary | std::ios::trunc);
-        EXPECT_TRUE(package.Write(out)) << package.GetLastError();
+        EXPECT_TRUE(package.Write(out)) << package.status().text();
         out.close();
         return ReadFileBytes(packagePath());
     }
@@ -80,7 +80,7 @@ protected:
     {
         WriteFileBytes(packagePath(), bytes);
         const bool ok = m_loaded.Load(packagePath(), target());
-        EXPECT_EQ(ok, m_loaded.GetLastError().empty()) << m_loaded.GetLastError();
+        EXPECT_EQ(ok, m_loaded.status().text().empty()) << m_loaded.status().text();
         return ok;
     }
 
@@ -176,7 +176,7 @@ TEST_F(PackageFileTest, StubsThatDoNotFitTheLayoutAreRefusedBeforeWriting)
     const std::vector<std::uint8_t> largest(kHeader - 1, 0x4D);
     package.SetStub(largest);
     std::ostringstream out;
-    ASSERT_TRUE(package.Write(out)) << package.GetLastError();
+    ASSERT_TRUE(package.Write(out)) << package.status().text();
     EXPECT_EQ(out.str()[kHeader - 1], 'a');
     EXPECT_EQ(out.str().substr(kHeader, 8), kVersionOne);
 }
@@ -215,7 +215,7 @@ TEST_F(PackageFileTest, DamagedOrHostilePackagesFailWithoutWritingAnything)
     for (const auto& [what, bytes] : cases) {
         SCOPED_TRACE(what);
         EXPECT_FALSE(load(bytes));
-        EXPECT_FALSE(m_loaded.GetLastError().empty());
+        EXPECT_FALSE(m_loaded.status().text().empty());
         EXPECT_TRUE(m_loaded.GetEntries().empty());
         // Archive data that is damaged only shows while it is extracted, into the target folder.
         if (what != "damaged archive") {
@@ -240,7 +240,7 @@ TEST_F(PackageFileTest, WriteReportsArchiveAndCopyAndCanBeCancelled)
         return true;
     });
     std::ostringstream out;
-    ASSERT_TRUE(package.Write(out)) << package.GetLastError();
+    ASSERT_TRUE(package.Write(out)) << package.status().text();
     ASSERT_GE(reports.size(), 5u);
     const std::uint64_t content = 22 + 50000 + 70000 + 9;
     EXPECT_EQ(reports.back().bytesTotal, 2 * content) << "copying the archive counts as much as its files";
@@ -255,7 +255,7 @@ TEST_F(PackageFileTest, WriteReportsArchiveAndCopyAndCanBeCancelled)
         package.SetProgressCallback([stopAt](const ZipProgress& progress) { return progress.bytesDone < stopAt; });
         std::ostringstream cancelled;
         EXPECT_FALSE(package.Write(cancelled));
-        EXPECT_TRUE(package.Cancelled());
+        EXPECT_TRUE(package.status().cancelled());
     }
 }
 

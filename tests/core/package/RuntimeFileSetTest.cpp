@@ -34,7 +34,7 @@ TEST(RuntimeFileSet, FixedFilesInTableOrderThenTheMatchingOptionalFiles)
     program.writeFile("TSP1.exe", "1");
 
     RuntimeFileSet set;
-    EXPECT_TRUE(set.LoadRuntimeFileList());
+    EXPECT_TRUE(set.LoadRuntimeFileList(program.path()));
     EXPECT_EQ(set.folder(), program.path());
     std::vector<std::string> expected = fixedNames();
     expected.push_back("TSP1.exe");
@@ -74,7 +74,7 @@ TEST(RuntimeFileSet, MissingFixedFilesAreLeftOutAndReported)
     program.writeFile("TSPx.exe", "");
 
     RuntimeFileSet set;
-    EXPECT_FALSE(set.LoadRuntimeFileList());
+    EXPECT_FALSE(set.LoadRuntimeFileList(program.path()));
     std::vector<std::string> expected;
     for (const std::string& name : fixedNames()) {
         if (name != "VDSTHK16.dll" && name != "VDSTHK32.dll")
@@ -93,7 +93,7 @@ TEST(RuntimeFileSet, TheListDoesNotFollowLaterChangesOfTheFolder)
     const TestProgramFolder program;
     writeFixedFiles(program);
     RuntimeFileSet set;
-    ASSERT_TRUE(set.LoadRuntimeFileList());
+    ASSERT_TRUE(set.LoadRuntimeFileList(program.path()));
     const std::vector<std::string> before = set.names();
 
     fs::remove(program.file("CVSetUp.exe"));
@@ -107,10 +107,10 @@ TEST(RuntimeFileSet, LoadingAgainReplacesTheList)
     writeFixedFiles(first);
     first.writeFile("TSPa.exe", "");
     RuntimeFileSet set;
-    ASSERT_TRUE(set.LoadRuntimeFileList());
+    ASSERT_TRUE(set.LoadRuntimeFileList(first.path()));
 
     const TestProgramFolder second;
-    EXPECT_FALSE(set.LoadRuntimeFileList());
+    EXPECT_FALSE(set.LoadRuntimeFileList(second.path()));
     EXPECT_EQ(set.folder(), second.path());
     EXPECT_EQ(set.names(), std::vector<std::string> { "Modelname.dat" });
 }

@@ -1,6 +1,6 @@
 #include "core/package/ZipArchive.h"
 
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +98,7 @@ protected:
         zip.SetExtractionFolder(target());
         zip.SetSizeLimit(limit);
         const bool ok = zip.Extract();
-        m_lastError = zip.GetLastError();
+        m_lastError = zip.status().text();
         return ok;
     }
 
@@ -135,7 +135,7 @@ TEST_F(ZipArchiveTest, RoundTripKeepsFolderNamesHiddenFilesAndBytes)
     CZipArchive zip;
     zip.SetArchiveName(archive);
     zip.AddFiles({source() / "elsewhere" / "Project.qst", driver.string() + "/", settingEmpty});
-    ASSERT_TRUE(zip.Create()) << zip.GetLastError();
+    ASSERT_TRUE(zip.Create()) << zip.status().text();
 
     const std::vector<ArchiveEntry> entries = listArchive(archive);
     std::vector<std::string> names;
@@ -186,7 +186,7 @@ TEST_F(ZipArchiveTest, CreateFailsWithoutNameFilesOrReadableInputAndLeavesNoArch
     missing.SetArchiveName(archive);
     missing.AddFiles({source() / "a.txt", source() / "missing.txt"});
     EXPECT_FALSE(missing.Create());
-    EXPECT_NE(missing.GetLastError().find("missing.txt"), std::string::npos);
+    EXPECT_NE(missing.status().text().find("missing.txt"), std::string::npos);
 
     // Two files that would share one name at the archive root.
     writeFile(source() / "one" / "same.txt", "1");
@@ -214,7 +214,7 @@ TEST_F(ZipArchiveTest, CancelledCreateLeavesNoArchiveAndKeepsAnOldOne)
         reports.push_back(progress);
         return true;
     });
-    ASSERT_TRUE(zip.Create()) << zip.GetLastError();
+    ASSERT_TRUE(zip.Create()) << zip.status().text();
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back().filesDone, 6u);
     EXPECT_EQ(reports.back().filesTotal, 6u);
@@ -241,7 +241,7 @@ TEST_F(ZipArchiveTest, FoldersWithoutFilesGiveAnEmptyButValidArchive)
     CZipArchive zip;
     zip.SetArchiveName(archive);
     zip.AddFile(source() / "empty");
-    ASSERT_TRUE(zip.Create()) << zip.GetLastError();
+    ASSERT_TRUE(zip.Create()) << zip.status().text();
     EXPECT_TRUE(listArchive(archive).empty());
     EXPECT_TRUE(extract(archive)) << m_lastError;
     EXPECT_TRUE(fs::is_empty(target()));

@@ -1,6 +1,6 @@
 #include "core/package/ZipWriter.h"
 
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "support/FileTreeSupport.h"
 
 #include <gtest/gtest.h>
@@ -105,7 +105,7 @@ TEST_F(ZipWriterTest, StoresOrDeflatesEachFileAndReadsBackByteIdentical)
     add("SETTING/Gr\xC3\xB6\xC3\x9F" "e.QIF", "[setup]\r\n");
 
     ZipWriter writer;
-    ASSERT_TRUE(write(writer)) << writer.GetLastError();
+    ASSERT_TRUE(write(writer)) << writer.status().text();
     const auto entries = readBack(output());
     ASSERT_EQ(entries.size(), m_expected.size());
     for (const auto& [name, content] : m_expected) {
@@ -129,11 +129,11 @@ TEST_F(ZipWriterTest, ArchiveDoesNotDependOnTheNumberOfThreads)
     add("c.txt", TextLines(70000, 9));
     ZipWriter one;
     one.SetThreadCount(1);
-    ASSERT_TRUE(write(one)) << one.GetLastError();
+    ASSERT_TRUE(write(one)) << one.status().text();
     const std::string single = ReadFileBytes(output());
     ZipWriter four;
     four.SetThreadCount(4);
-    ASSERT_TRUE(write(four)) << four.GetLastError();
+    ASSERT_TRUE(write(four)) << four.status().text();
     EXPECT_TRUE(ReadFileBytes(output()) == single);
 }
 
@@ -144,7 +144,7 @@ TEST_F(ZipWriterTest, Zip64RecordsAreReadByLibzipAndInfoZip)
     add("three.txt", "three");
     ZipWriter writer;
     writer.SetForceZip64(true);
-    ASSERT_TRUE(write(writer)) << writer.GetLastError();
+    ASSERT_TRUE(write(writer)) << writer.status().text();
     const auto entries = readBack(output());
     ASSERT_EQ(entries.size(), 3u);
     for (const auto& [name, content] : m_expected)
@@ -163,12 +163,12 @@ TEST_F(ZipWriterTest, FailuresLeaveAnOlderArchiveAndNoPartialFile)
     std::vector<ZipWriterEntry> withMissing = m_entries;
     withMissing.push_back({source("missing.txt"), "missing.txt", 10, 0644, 0, false});
     EXPECT_FALSE(writer.Write(output(), withMissing));
-    EXPECT_NE(writer.GetLastError().find("missing.txt"), std::string::npos) << writer.GetLastError();
+    EXPECT_NE(writer.status().text().find("missing.txt"), std::string::npos) << writer.status().text();
 
     std::vector<ZipWriterEntry> shrunk = m_entries;
     shrunk.back().size += 5; // listed larger than it is now
     EXPECT_FALSE(writer.Write(output(), shrunk));
-    EXPECT_NE(writer.GetLastError().find("shorter"), std::string::npos) << writer.GetLastError();
+    EXPECT_NE(writer.status().text().find("shorter"), std::string::npos) << writer.status().text();
 
     std::vector<ZipWriterEntry> duplicate = m_entries;
     duplicate.push_back(duplicate.front());
@@ -177,7 +177,7 @@ TEST_F(ZipWriterTest, FailuresLeaveAnOlderArchiveAndNoPartialFile)
     int calls = 0;
     writer.SetProgressCallback([&calls](std::uint64_t, std::uint64_t) { return ++calls < 2; });
     EXPECT_FALSE(writer.Write(output(), m_entries));
-    EXPECT_TRUE(writer.Cancelled());
+    EXPECT_TRUE(writer.status().cancelled());
 
     EXPECT_TRUE(ReadFileBytes(output()) == old);
     EXPECT_EQ(test::FolderNames(output().parent_path()), std::vector<std::string>{"archive.zip"});
@@ -193,7 +193,7 @@ TEST_F(ZipWriterTest, ProgressCountsEveryFileAndByte)
         reports.emplace_back(files, bytes);
         return true;
     });
-    ASSERT_TRUE(write(writer)) << writer.GetLastError();
+    ASSERT_TRUE(write(writer)) << writer.status().text();
     ASSERT_GE(reports.size(), 3u) << "reports while a large file is written";
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
     EXPECT_EQ(reports.back(), (std::pair<std::uint64_t, std::uint64_t>{2, 9 * 1024 * 1024 + 1}));
@@ -202,7 +202,7 @@ TEST_F(ZipWriterTest, ProgressCountsEveryFileAndByte)
 TEST_F(ZipWriterTest, EmptyListGivesAValidEmptyArchive)
 {
     ZipWriter writer;
-    ASSERT_TRUE(write(writer)) << writer.GetLastError();
+    ASSERT_TRUE(write(writer)) << writer.status().text();
     EXPECT_TRUE(readBack(output()).empty());
     EXPECT_EQ(ReadFileBytes(output()).size(), 22u);
 }

@@ -1,6 +1,6 @@
 #include "core/script/ScriptReader.h"
 
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "core/platform/Drives.h"
 #include "core/platform/Profile.h"
 #include "core/script/ScriptFile.h"
@@ -21,7 +21,7 @@ protected:
     {
         const fs::path file = program.writeFile("in.qsm", std::string(kHeader) + std::string(body));
         platform::Profile::instance().forget(file);
-        ASSERT_EQ(script.Load(file), 1);
+        ASSERT_EQ(script.Load(file, program.path()), 1);
     }
 
     test::TestProgramFolder program;
@@ -71,7 +71,7 @@ TEST_F(ScriptReaderTest, WrittenScriptReadsBackIntoEqualRecords)
     const fs::path file = program.file("round.qst");
     ASSERT_EQ(written.Write(file), 1);
 
-    ASSERT_EQ(script.Load(file), 1);
+    ASSERT_EQ(script.Load(file, program.path()), 1);
     ASSERT_EQ(script.printers.size(), 1u);
     const CPrinterInfoEx& read = *script.printers.front();
     EXPECT_EQ(script.scriptNote, written.scriptNote);
@@ -131,7 +131,7 @@ TEST_F(ScriptReaderTest, FlagsAreExactlyOneAndUnlistedModelsAreDropped)
     EXPECT_EQ(first.paperSize, 0); // a missing key reads as 0, not -1
     EXPECT_EQ(first.instModeOff, 1);
     EXPECT_EQ(script.printers[1]->printerName, "third");
-    EXPECT_EQ(script.logFile, (GetModuleFolder() / "install.log").string());
+    EXPECT_EQ(script.logFile, (program.path() / "install.log").string());
 }
 
 TEST_F(ScriptReaderTest, SectionsOfTheBlocks)
@@ -187,7 +187,7 @@ TEST_F(ScriptReaderTest, HostileCountsCostNothing)
 TEST_F(ScriptReaderTest, NotAScriptIsRefused)
 {
     const fs::path file = program.writeFile("other.ini", "[SOFTWARE]\r\nFILE=Something else\r\nVER=2.02\r\n");
-    EXPECT_EQ(script.Load(file), 0);
+    EXPECT_EQ(script.Load(file, program.path()), 0);
     EXPECT_FALSE(CScriptFile::IsScript(program.file("missing.qst")));
 }
 

@@ -1,0 +1,36 @@
+#pragma once
+
+// Walks a folder tree as copies, package staging and archives see it: links followed, names in byte
+// order, and a folder that contains itself through a link refused.
+
+#include "core/platform/Status.h"
+
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+#include <sys/stat.h>
+
+namespace pellora {
+
+// One entry met by a walk.
+struct FolderTreeEntry {
+    enum class Kind { EnterFolder, LeaveFolder, File, Other };
+
+    Kind kind;
+    const std::filesystem::path& path;
+    // The path below the walk's root with "/" between the parts; empty for the root itself.
+    std::string_view relative;
+    // The status of what the entry names (links followed).
+    const struct stat& info;
+};
+
+// Returns Ok to go on; any other status ends the walk with it.
+using FolderTreeVisitor = std::function<Status(const FolderTreeEntry& entry)>;
+
+// Visits root (EnterFolder ... LeaveFolder) and everything below it, depth first. Regular files are
+// File entries; sockets, pipes and devices are Other entries. A folder reached again inside itself,
+// a link that leads nowhere and a folder that cannot be read end the walk with a failure.
+Status WalkFolderTree(const std::filesystem::path& root, const FolderTreeVisitor& visit);
+
+} // namespace pellora

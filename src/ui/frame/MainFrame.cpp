@@ -1,0 +1,982 @@
+#include "ui/frame/MainFrame.h"
+
+#include "core/util/MessageNumbers.h"
+#include "ui/project/Corvan2View.h"
+#include "ui/project/PackageBuildRunner.h"
+
+#include "core/i18n/StringTable.h"
+#include "core/document/Corvan2Doc.h"
+#include "core/model/ViewMode.h"
+#include "core/util/Support.h"
+#include "ui/dialogs/AboutBox.h"
+#include "ui/frame/ChildFrame.h"
+#include "ui/frame/CommandIcons.h"
+#include "ui/frame/CommandTable.h"
+#include "ui/shared/ControlId.h"
+#include "ui/frame/CoolDialogBar.h"
+#include "ui/shared/DialogTexts.h"
+#include "ui/dialogs/DocumentFileDialog.h"
+#include "ui/frame/DocumentTabBar.h"
+#include "ui/frame/FrameOptions.h"
+#include "ui/leftpane/LeftPane.h"
+#include "ui/frame/LogoBar.h"
+#include "ui/frame/MainFrameIds.h"
+#include "ui/frame/MdiClient.h"
+#include "ui/frame/MenuTexts.h"
+#include "ui/shared/MessageService.h"
+#include "ui/shared/ProductArt.h"
+#include "ui/shared/RetextRegistry.h"
+#include "ui/frame/WindowPlacement.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLayout>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+
+namespace pellora::ui {
+
+namespace {
+
+constexpr int kUpdateInterval = 250;
+constexpr int kStatusBarMinimumHeight = 23;
+
+// A menu text as a tooltip: without mnemonic marks (also the "(&F)" form) and without the shortcut part.
+QString plainCommandText(QString text)
+{
+    text = text.section(QLatin1Char('\t'), 0, 0);
+    static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
+    text.remove(bracketed);
+    text = CCoolDialogBar::StripMnemonics(text);
+    if (text.endsWith(QStringLiteral("...")))
+        text.chop(3);
+    return text.trimmed();
+}
+
+std::filesystem::path toPath(const QString& text)
+{
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
+QString toText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+// A toolbar button for a command: its own text, the command's state.
+QAction* mirrorAction(CommandTable& commands, int id, QToolBar* bar)
+{
+    QAction* command = commands.Add(id);
+    auto* mirror = new QAction(CommandIcon(id), QString(), bar);
+    CommandTable::SetCommandId(mirror, id);
+    mirror->setCheckable(command->isCheckable());
+    QObject::connect(mirror, &QAction::triggered, command, [command] { command->trigger(); });
+    QObject::connect(command, &QAction::changed, mirror, [command, mirror] {
+        mirror->setEnabled(command->isEnabled());
+        if (mirror->isCheckable())
+            mirror->setChecked(command->isChecked());
+    });
+    bar->addAction(mirror);
+    return mirror;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(BuildEnvironment environment, UserSettings settings, QWidget* parent)
+    : QMainWindow(parent)
+    , m_environment(std::move(environment))
+    , m_settings(std::move(settings))
+    , m_commands(std::make_unique<CommandTable>())
+{
+    setObjectName(QStringLiteral("MainFrame"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    registerCommands();
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_created = false;
+    m_updateTimer.stop();
+    // Project windows go before the bars they refer to.
+    if (m_mdi) {
+        for (CChildFrame* child : Children()) {
+            child->disconnect(this);
+            m_tabs->RemoveFrame(child);
+            delete child;
+        }
+    }
+}
+
+bool CMainFrame::Create(std::uint16_t language)
+{
+    if (m_created)
+        return true;
+    SetCurrentLanguage(language);
+    setWindowIcon(ProductIcon());
+
+    m_mdi = new CMdiClient(this);
+    setCentralWidget(m_mdi);
+    createActions();
+    createMenus();
+    createToolBars();
+    createStatusBar();
+    createDockingBar();
+
+    setAcceptDrops(true);
+    if (IsViewMode()) {
+        m_closeDisabled = true;
+        setWindowFlag(Qt::WindowCloseButtonHint, false);
+    }
+
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onChildActivated);
+    connect(m_commands.get(), &CommandTable::commandTriggered, this, [this](int id) { OnCommand(id); });
+    connect(qApp, &QApplication::focusChanged, this, [this] { scheduleUpdate(); });
+    connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
+
+    m_recentFiles.Load(m_settings);
+    m_created = true;
+    Retext();
+
+    resize(kFrameDefaultWidth, kFrameDefaultHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    m_updateTimer.start(kUpdateInterval);
+    UpdateCommands();
+    return true;
+}
+
+// ---- construction ---------------------------------------------------------------------------------
+
+void CMainFrame::createActions()
+{
+    const int plain[] = {
+        ID_FILE_NEW,          ID_FILE_OPEN,         ID_FILE_CLOSE,       ID_FILE_SAVE,        ID_FILE_SAVE_AS,
+        ID_FILE_SAVE_SCRIPT,  ID_FILE_CREATE_PACKAGE, ID_APP_EXIT,       ID_EDIT_CUT,         ID_EDIT_COPY,
+        ID_EDIT_PASTE,        ID_EDIT_CLEAR,        ID_EDIT_SELECT_ALL,  ID_PRINTER_ADD,      ID_VIEW_RESET_LAYOUT,
+        ID_WINDOW_CASCADE,    ID_WINDOW_TILE_HORZ,  ID_WINDOW_CLOSE_ALL, ID_APP_ABOUT,        ID_LANGUAGE_NEXT,
+        ID_VIEW_WATERMARK,    ID_LOGO,
+    };
+    for (const int id : plain)
+        m_commands->Add(id);
+    const int checkable[] = {
+        ID_VIEW_TOOLBAR,     ID_VIEW_STATUS_BAR, IDW_LOGO_BAR,       ID_VIEW_PRINTER_SELECTION,
+        ID_VIEW_DOCKING,     ID_VIEW_LARGEICON,  ID_VIEW_SMALLICON,  ID_VIEW_LIST,
+        ID_VIEW_DETAILS,     ID_VIEW_BIG_ICONS,  ID_VIEW_NORMAL_ICONS, ID_LANGUAGE_NEUTRAL,
+        ID_LANGUAGE_JAPANESE,
+    };
+    for (const int id : checkable)
+        m_commands->Add(id, true);
+    for (int id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_FILE16; ++id)
+        m_commands->Add(id);
+
+    const std::pair<int, QKeySequence::StandardKey> shortcuts[] = {
+        {ID_FILE_NEW, QKeySequence::New},   {ID_FILE_OPEN, QKeySequence::Open},   {ID_FILE_SAVE, QKeySequence::Save},
+        {ID_EDIT_CUT, QKeySequence::Cut},   {ID_EDIT_COPY, QKeySequence::Copy},   {ID_EDIT_PASTE, QKeySequence::Paste},
+        {ID_EDIT_CLEAR, QKeySequence::Delete}, {ID_EDIT_SELECT_ALL, QKeySequence::SelectAll},
+    };
+    for (const auto& [id, key] : shortcuts)
+        m_commands->Find(id)->setShortcut(key);
+    for (const int id : m_commands->Ids())
+        addAction(m_commands->Find(id));
+}
+
+void CMainFrame::createMenus()
+{
+    const auto addMenu = [this] {
+        QMenu* menu = menuBar()->addMenu(QString());
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+        m_menus.push_back(menu);
+        return menu;
+    };
+    const auto add = [this](QMenu* menu, std::initializer_list<int> ids) {
+        for (const int id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(m_commands->Find(id));
+        }
+    };
+
+    QMenu* file = addMenu();
+    add(file, {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_SAVE_SCRIPT,
+               ID_FILE_CREATE_PACKAGE, 0});
+    for (int id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_FILE16; ++id)
+        file->addAction(m_commands->Find(id));
+    add(file, {0, ID_APP_EXIT});
+
+    QMenu* edit = addMenu();
+    add(edit, {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR, 0, ID_EDIT_SELECT_ALL, 0, ID_PRINTER_ADD});
+
+    QMenu* view = addMenu();
+    add(view, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, IDW_LOGO_BAR, ID_VIEW_PRINTER_SELECTION, ID_VIEW_DOCKING, 0,
+               ID_VIEW_LARGEICON, ID_VIEW_SMALLICON, ID_VIEW_LIST, ID_VIEW_DETAILS, 0, ID_VIEW_BIG_ICONS,
+               ID_VIEW_NORMAL_ICONS, 0, ID_VIEW_RESET_LAYOUT});
+
+    m_windowMenu = addMenu();
+    add(m_windowMenu, {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_CLOSE_ALL});
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::refreshWindowList);
+
+    QMenu* help = addMenu();
+    add(help, {ID_APP_ABOUT});
+}
+
+void CMainFrame::createToolBars()
+{
+    m_logoBar = new CLogoBar(this);
+    m_logoBar->LoadPicture(m_environment.programFolder / kLogoPictureFile);
+    connect(m_logoBar, &CLogoBar::logoClicked, this, [this] { OnCommand(ID_LOGO); });
+    addToolBar(Qt::TopToolBarArea, m_logoBar);
+    addToolBarBreak(Qt::TopToolBarArea);
+
+    m_standardBar = new QToolBar(this);
+    m_standardBar->setObjectName(QStringLiteral("StandardToolBar"));
+    SetControlId(m_standardBar, AFX_IDW_TOOLBAR);
+    m_standardBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    m_standardBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_standardBar->setIconSize(QSize(16, 16));
+    const int standardButtons[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY,
+                                   ID_EDIT_PASTE, ID_EDIT_CLEAR};
+    for (const int id : standardButtons) {
+        if (id == 0)
+            m_standardBar->addSeparator();
+        else
+            mirrorAction(*m_commands, id, m_standardBar);
+    }
+    addToolBar(Qt::TopToolBarArea, m_standardBar);
+
+    m_projectBar = new QToolBar(this);
+    m_projectBar->setObjectName(QStringLiteral("ProjectToolBar"));
+    SetControlId(m_projectBar, IDW_PROJECT_TOOLBAR);
+    m_projectBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    m_projectBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_projectBar->setIconSize(QSize(16, 16));
+    const int projectButtons[] = {ID_VIEW_PRINTER_SELECTION, ID_PRINTER_ADD, ID_FILE_SAVE_SCRIPT, ID_FILE_CREATE_PACKAGE};
+    for (const int id : projectButtons)
+        mirrorAction(*m_commands, id, m_projectBar);
+    addToolBar(Qt::TopToolBarArea, m_projectBar);
+}
+
+void CMainFrame::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    SetControlId(bar, AFX_IDW_STATUS_BAR);
+    bar->setMinimumHeight(kStatusBarMinimumHeight);
+    bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    m_statusPane = new QLabel(bar);
+    m_statusPane->setObjectName(QStringLiteral("StatusPane0"));
+    m_statusPane->setContentsMargins(0, 0, 0, 0);
+    bar->addWidget(m_statusPane, 0);
+    m_tabs = new CDocumentTabBar(bar);
+    bar->addWidget(m_tabs, 1);
+    // The bar is as high as a tab from the start, so that the client area keeps its size when tabs come.
+    CDocumentTabBar probe;
+    probe.addTab(DocumentTabIcon(), QStringLiteral("X"));
+    bar->setMinimumHeight(std::max(kStatusBarMinimumHeight, probe.sizeHint().height()));
+    connect(m_tabs, &CDocumentTabBar::frameSelected, this, [this](CChildFrame* frame) {
+        if (m_mdi->currentSubWindow() != frame)
+            m_mdi->setActiveSubWindow(frame);
+    });
+    connect(m_tabs, &CDocumentTabBar::frameMenuRequested, this, &CMainFrame::onTabMenu);
+}
+
+void CMainFrame::createDockingBar()
+{
+    m_leftPane = new CLeftPane;
+    m_dockingBar = new CCoolDialogBar(this, m_leftPane, IDW_DOCKING_BAR);
+    addDockWidget(Qt::LeftDockWidgetArea, m_dockingBar);
+    resizeDocks({m_dockingBar}, {kDockingBarDefaultWidth}, Qt::Horizontal);
+    connect(m_dockingBar, &CCoolDialogBar::closeRequested, this, [this] { OnCommand(ID_VIEW_PRINTER_SELECTION); });
+}
+
+// ---- documents ------------------------------------------------------------------------------------
+
+bool CMainFrame::NewDocument()
+{
+    auto document = std::make_unique<CCorvan2Doc>(m_environment);
+    if (!document->OnNewDocument())
+        return false;
+    return addChild(std::move(document)) != nullptr;
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const std::filesystem::path file = toPath(path);
+    std::error_code error;
+    const std::filesystem::path wanted = std::filesystem::absolute(file, error).lexically_normal();
+    for (CChildFrame* child : Children()) {
+        const std::filesystem::path& open = child->Document().GetPathName();
+        if (!open.empty() && std::filesystem::absolute(open, error).lexically_normal() == wanted) {
+            m_mdi->setActiveSubWindow(child);
+            return true;
+        }
+    }
+    auto document = std::make_unique<CCorvan2Doc>(m_environment);
+    const DocumentResult result = document->OpenDocument(file);
+    if (!result.ok()) {
+        ShowDocumentResult(result);
+        return false;
+    }
+    if (!addChild(std::move(document)))
+        return false;
+    m_recentFiles.Add(file);
+    m_recentFiles.Save(m_settings);
+    refreshRecentFileItems();
+    return true;
+}
+
+void CMainFrame::OpenFiles(const QStringList& files)
+{
+    for (const QString& file : files)
+        OpenDocumentFile(file);
+}
+
+CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
+{
+    auto* child = new CChildFrame(std::move(document));
+    m_mdi->addSubWindow(child);
+    connect(child, &CChildFrame::titleChanged, this, [this](CChildFrame* frame) {
+        m_tabs->SetFrameText(frame, frame->windowTitle());
+    });
+    connect(child, &CChildFrame::closing, this, [this](CChildFrame* frame) {
+        m_tabs->RemoveFrame(frame);
+        scheduleUpdate();
+    });
+    connect(child, &CChildFrame::recentFileAdded, this, [this](const QString& path) {
+        m_recentFiles.Add(toPath(path));
+        m_recentFiles.Save(m_settings);
+        refreshRecentFileItems();
+    });
+    connect(child, &CChildFrame::frameCommandRequested, this, [this](int id) { OnCommand(id); });
+    connect(child, &QObject::destroyed, this, [this](QObject* frame) {
+        m_tabs->RemoveFrame(frame);
+        scheduleUpdate();
+    });
+    settleLayout();
+    std::vector<QRect> others;
+    for (CChildFrame* other : Children()) {
+        if (other != child)
+            others.push_back(other->NormalRect());
+    }
+    child->PlaceDefault(others);
+    m_tabs->AddFrame(child);
+    child->show();
+    m_mdi->setActiveSubWindow(child);
+    m_tabs->SelectFrame(child);
+    scheduleUpdate();
+    return child;
+}
+
+void CMainFrame::settleLayout()
+{
+    // A frame not shown yet lays its bars out only when asked: the client area needs its true size
+    // before project windows are placed in it.
+    if (layout()) {
+        layout()->invalidate();
+        layout()->activate();
+    }
+}
+
+CChildFrame* CMainFrame::ActiveChild() const
+{
+    return m_mdi ? qobject_cast<CChildFrame*>(m_mdi->currentSubWindow()) : nullptr;
+}
+
+std::vector<CChildFrame*> CMainFrame::Children() const
+{
+    std::vector<CChildFrame*> children;
+    if (!m_mdi)
+        return children;
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            children.push_back(child);
+    }
+    return children;
+}
+
+QMenu* CMainFrame::Menu(int position) const
+{
+    return position >= 0 && position < static_cast<int>(m_menus.size()) ? m_menus[position] : nullptr;
+}
+
+void CMainFrame::onChildActivated(QMdiSubWindow* window)
+{
+    if (auto* child = qobject_cast<CChildFrame*>(window)) {
+        m_tabs->SelectFrame(child);
+        m_leftPane->PostToCurrentPage(WM_LEFT_PANE_NOTIFY, IDC_ADD_BUTTON);
+    }
+    scheduleUpdate();
+}
+
+void CMainFrame::onTabMenu(CChildFrame* frame, const QPoint& globalPos)
+{
+    // A maximised window's menu is the first pop-up of the menu bar; either way it is the window's own.
+    if (QMenu* menu = frame->systemMenu())
+        menu->popup(globalPos);
+}
+
+// ---- commands -------------------------------------------------------------------------------------
+
+QAction* CMainFrame::CommandAction(int id) const
+{
+    return m_commands->Find(id);
+}
+
+void CMainFrame::registerCommands()
+{
+    // Nothing runs before the frame is made, and view mode leaves every command off.
+    const auto on = [this](bool enabled, bool checked = false) {
+        return CommandState{enabled && m_created && !IsViewMode(), checked};
+    };
+    const auto always = [=] { return on(true); };
+    const auto withChild = [=, this] { return on(ActiveChild() != nullptr); };
+    const auto withChildren = [=, this] { return on(!Children().empty()); };
+    CommandSet& commands = m_frameCommands;
+
+    commands.Add(ID_FILE_NEW, [this] { NewDocument(); }, always);
+    commands.Add(ID_FILE_OPEN, [this] { openWithDialog(); }, always);
+    commands.Add(ID_FILE_CLOSE, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->close();
+    }, withChild);
+    for (const bool askForName : {false, true}) {
+        commands.Add(askForName ? ID_FILE_SAVE_AS : ID_FILE_SAVE, [this, askForName] {
+            if (CChildFrame* child = ActiveChild(); child && validateForSave(child))
+                saveDocument(child, askForName);
+        }, withChild);
+    }
+    for (int id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_FILE16; ++id) {
+        const std::size_t index = static_cast<std::size_t>(id - ID_FILE_MRU_FILE1);
+        commands.Add(id, [this, index] { openRecentFile(static_cast<int>(index)); },
+                     [=, this] { return on(index < m_recentFiles.size()); });
+    }
+    commands.Add(ID_APP_EXIT, [this] { close(); }, [=, this] { return on(!m_closeDisabled); });
+    commands.Add(ID_APP_ABOUT, [this] {
+        if (m_about)
+            m_about();
+        else
+            ShowAboutBox(this);
+    }, always);
+    commands.Add(ID_WINDOW_CASCADE, [this] { m_mdi->cascadeSubWindows(); }, withChildren);
+    commands.Add(ID_WINDOW_TILE_HORZ, [this] { m_mdi->tileSubWindows(); }, withChildren);
+    commands.Add(ID_VIEW_PRINTER_SELECTION, [this] { m_dockingBar->setVisible(m_dockingBar->isHidden()); },
+                 [=, this] { return on(true, m_dockingBar && !m_dockingBar->isHidden()); });
+    commands.Add(ID_VIEW_TOOLBAR, [this] { toggleToolBars(); },
+                 [=, this] { return on(true, m_standardBar && !m_standardBar->isHidden()); });
+    commands.Add(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(statusBar()->isHidden()); },
+                 [=, this] { return on(true, m_created && !statusBar()->isHidden()); });
+    commands.Add(IDW_LOGO_BAR, [this] { m_logoBar->setVisible(m_logoBar->isHidden()); },
+                 [=, this] { return on(true, m_logoBar && !m_logoBar->isHidden()); });
+    commands.Add(ID_VIEW_DOCKING, [this] { m_dockingBar->ToggleDocking(); },
+                 [=, this] { return on(true, m_dockingBar && m_dockingBar->IsDocked()); });
+    commands.Add(ID_VIEW_RESET_LAYOUT, [this] { ResetLayout(); }, always);
+    for (const std::uint16_t language : {std::uint16_t{0}, std::uint16_t{0x0411}}) {
+        commands.Add(language == 0 ? ID_LANGUAGE_NEUTRAL : ID_LANGUAGE_JAPANESE, [this, language] {
+            if (CurrentLanguage() != language)
+                SwitchLanguage(language);
+        }, [=] { return on(true, CurrentLanguage() == language); });
+    }
+    commands.Add(ID_LANGUAGE_NEXT, [this] { nextLanguage(); }, always);
+    commands.Add(ID_VIEW_WATERMARK, [this] { toggleWatermark(); }, always);
+    commands.Add(ID_LOGO, [this] { openLogoLink(); }, always);
+}
+
+CommandChain CMainFrame::commandRoute() const
+{
+    CommandChain route;
+    if (const CChildFrame* child = ActiveChild())
+        route = child->View()->CommandRoute();
+    return route.Then(&m_frameCommands);
+}
+
+bool CMainFrame::OnCommand(int id)
+{
+    bool handled = true;
+    if (id >= AFX_IDM_FIRST_MDICHILD) {
+        const std::vector<CChildFrame*> children = Children();
+        const auto index = static_cast<std::size_t>(id - AFX_IDM_FIRST_MDICHILD);
+        if (!IsViewMode() && index < children.size())
+            m_mdi->setActiveSubWindow(children[index]);
+    } else {
+        handled = commandRoute().Execute(id);
+    }
+    scheduleUpdate();
+    return handled;
+}
+
+void CMainFrame::UpdateCommand(int id, bool& enabled, bool& checked) const
+{
+    enabled = false;
+    checked = false;
+    if (!m_created || IsViewMode())
+        return;
+    if (const std::optional<CommandState> state = commandRoute().StateOf(id)) {
+        enabled = state->enabled;
+        checked = state->checked;
+    }
+}
+
+void CMainFrame::UpdateCommands()
+{
+    m_updateScheduled = false;
+    if (!m_created)
+        return;
+    for (CChildFrame* child : Children())
+        child->SyncTitle();
+    m_commands->Update([this](int id, bool& enabled, bool& checked) { UpdateCommand(id, enabled, checked); });
+    refreshRecentFileItems();
+}
+
+void CMainFrame::scheduleUpdate()
+{
+    if (m_updateScheduled || !m_created)
+        return;
+    m_updateScheduled = true;
+    QTimer::singleShot(0, this, &CMainFrame::UpdateCommands);
+}
+
+void CMainFrame::openWithDialog()
+{
+    QString folder;
+    if (const CChildFrame* child = ActiveChild(); child && !child->Document().GetPathName().empty())
+        folder = toText(child->Document().GetPathName().parent_path());
+    for (const QString& chosen : PromptOpenDocuments(this, folder)) {
+        const std::filesystem::path path = toPath(chosen);
+        if (IsOpenableDocument(path))
+            OpenDocumentFile(chosen);
+        else
+            ShowFileMessage(kMessageCannotOpenFile, path);
+    }
+}
+
+bool CMainFrame::validateForSave(CChildFrame* child)
+{
+    const ValidationResult result = child->Document().Validate();
+    if (result.ok())
+        return true;
+    child->ShowValidationFailure(result);
+    return false;
+}
+
+bool CMainFrame::saveDocument(CChildFrame* child, bool askForName)
+{
+    CCorvan2Doc& document = child->Document();
+    std::filesystem::path path = document.GetPathName();
+    if (askForName || path.empty()) {
+        const QString initial = path.empty() ? QString::fromStdString(document.GetTitle()) : toText(path);
+        const QString chosen = PromptSaveDocument(this, initial);
+        if (chosen.isEmpty())
+            return false;
+        path = toPath(chosen);
+    }
+    const DocumentResult result = document.SaveDocument(path);
+    if (!result.ok()) {
+        ShowDocumentResult(result);
+        return false;
+    }
+    m_recentFiles.Add(path);
+    m_recentFiles.Save(m_settings);
+    child->SyncTitle();
+    scheduleUpdate();
+    return true;
+}
+
+void CMainFrame::openRecentFile(int index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= m_recentFiles.size())
+        return;
+    const std::filesystem::path path = m_recentFiles.entries()[static_cast<std::size_t>(index)];
+    if (!OpenDocumentFile(toText(path)) && !IsViewMode()) {
+        // A file that cannot be opened any more leaves the list.
+        m_recentFiles.Remove(static_cast<std::size_t>(index));
+        m_recentFiles.Save(m_settings);
+    }
+    refreshRecentFileItems();
+}
+
+void CMainFrame::toggleToolBars()
+{
+    const bool show = m_standardBar->isHidden();
+    m_standardBar->setVisible(show);
+    m_projectBar->setVisible(show);
+}
+
+void CMainFrame::nextLanguage()
+{
+    const auto current = std::find_if(kLanguages.begin(), kLanguages.end(),
+                                      [](const LanguageInfo& row) { return row.id == CurrentLanguage(); });
+    if (current == kLanguages.end())
+        return;
+    const LanguageInfo& next = std::next(current) == kLanguages.end() ? kLanguages.front() : *std::next(current);
+    const QString caption = QString::fromStdString(GetOwnProductName());
+    const QString name = QString::fromLatin1(next.name);
+    if (m_notice)
+        m_notice(caption, name);
+    else
+        QMessageBox::information(this, caption, name);
+    SwitchLanguage(next.id);
+}
+
+void CMainFrame::SwitchLanguage(std::uint16_t language)
+{
+    SetCurrentLanguage(language);
+    TheStringTable().Load(m_environment.programFolder, language, kStringTableGroup);
+    {
+        // The views re-read their texts and menus without changing any document.
+        const ScopedViewMode viewMode;
+        for (CChildFrame* child : Children()) {
+            child->RetextView();
+            child->Document().UpdateAllViews();
+        }
+        RetextRegisteredWindows();
+    }
+    Retext();
+    UpdateCommands();
+    update();
+    repaint();
+}
+
+void CMainFrame::toggleWatermark()
+{
+    SetBackImageOption(IsWatermarkOn() ? 0 : 1);
+    for (CChildFrame* child : Children())
+        child->Document().UpdateAllViews();
+    Retext();
+    m_mdi->viewport()->update();
+    update();
+}
+
+void CMainFrame::openLogoLink()
+{
+    const QString link = ItemText(kSectionEtc, kEtcLogoLink).trimmed();
+    if (link.isEmpty())
+        return;
+    const QUrl url = QUrl::fromUserInput(link);
+    if (m_urlOpener)
+        m_urlOpener(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+// ---- texts ----------------------------------------------------------------------------------------
+
+void CMainFrame::Retext()
+{
+    if (!m_created)
+        return;
+    setWindowTitle(ItemText(kSectionEtc, kEtcProductTitle));
+
+    const QString toolbarTitle = ItemText(kSectionToolbar, 0);
+    m_standardBar->setWindowTitle(toolbarTitle);
+    m_projectBar->setWindowTitle(toolbarTitle);
+    for (QAction* button : m_projectBar->actions()) {
+        if (const int id = CommandTable::CommandId(button)) {
+            const QString text = ItemText(kSectionToolbar, id);
+            button->setText(text);
+            button->setToolTip(plainCommandText(text));
+        }
+    }
+    for (QAction* button : m_standardBar->actions()) {
+        if (const int id = CommandTable::CommandId(button)) {
+            const QString text = plainCommandText(ItemText(kSectionMenu, id));
+            button->setText(text);
+            button->setToolTip(text);
+        }
+    }
+
+    const QString ready = ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR);
+    m_statusPane->setText(ready);
+    m_statusPane->setFixedWidth(m_statusPane->fontMetrics().horizontalAdvance(ready) + 2);
+
+    RetextMenuBar();
+    m_leftPane->Retext();
+    m_dockingBar->Retext();
+    update();
+}
+
+void CMainFrame::RetextMenuBar()
+{
+    ui::RetextMenuBar(menuBar(), Strings(), IsViewMode());
+    refreshRecentFileItems();
+    refreshWindowList();
+}
+
+void CMainFrame::refreshRecentFileItems()
+{
+    const QFontMetrics metrics(Menu(0) ? Menu(0)->font() : font());
+    for (int i = 0; i < static_cast<int>(RecentFileList::kMaxEntries); ++i) {
+        QAction* action = m_commands->Find(ID_FILE_MRU_FILE1 + i);
+        QString text;
+        bool visible = true;
+        if (static_cast<std::size_t>(i) < m_recentFiles.size()) {
+            const QString path = metrics.elidedText(
+                QDir::toNativeSeparators(toText(m_recentFiles.entries()[static_cast<std::size_t>(i)])),
+                Qt::ElideMiddle, 360);
+            QString shown = path;
+            shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(shown) : QStringLiteral("%1 %2").arg(i + 1).arg(shown);
+        } else if (i == 0 && m_recentFiles.empty()) {
+            text = ItemText(kSectionMenu, ID_FILE_MRU_FILE1);
+        } else {
+            visible = false;
+        }
+        if (action->text() != text)
+            action->setText(text);
+        if (action->isVisible() != visible)
+            action->setVisible(visible);
+    }
+}
+
+void CMainFrame::refreshWindowList()
+{
+    if (!m_windowMenu)
+        return;
+    for (QAction* action : m_windowListActions) {
+        m_windowMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowListActions.clear();
+    const std::vector<CChildFrame*> children = Children();
+    if (children.empty())
+        return;
+    m_windowListActions.push_back(m_windowMenu->addSeparator());
+    const CChildFrame* active = ActiveChild();
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const int id = AFX_IDM_FIRST_MDICHILD + static_cast<int>(i);
+        QString title = children[i]->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = m_windowMenu->addAction(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                                                        : QStringLiteral("%1 %2").arg(i + 1).arg(title));
+        CommandTable::SetCommandId(action, id);
+        action->setCheckable(true);
+        action->setChecked(children[i] == active);
+        action->setEnabled(!IsViewMode());
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        m_windowListActions.push_back(action);
+    }
+}
+
+// ---- window state ---------------------------------------------------------------------------------
+
+std::int64_t CMainFrame::WindowHandleValue() const
+{
+    return static_cast<std::int64_t>(winId());
+}
+
+void CMainFrame::SaveWindowState()
+{
+    m_settings.SetString(kSettingBarState, saveState().toHex().toUpper().toStdString());
+    if (m_dockingBar->isFloating()) {
+        const QSize floating = m_dockingBar->FloatingSize();
+        const QSize outer = m_dockingBar->frameGeometry().size();
+        m_settings.SetInt(kSettingBarWidth, std::max(floating.width(), outer.width()));
+        m_settings.SetInt(kSettingBarHeight, std::max(floating.height(), outer.height()));
+    }
+
+    WindowPlacement placement;
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.left = normal.x();
+    placement.top = normal.y();
+    placement.right = normal.x() + normal.width();
+    placement.bottom = normal.y() + normal.height();
+    if (isMinimized()) {
+        placement.showCmd = WindowPlacement::kShowMinimized;
+        if (windowState() & Qt::WindowMaximized)
+            placement.flags |= WindowPlacement::kRestoreToMaximized;
+    } else if (isMaximized()) {
+        placement.showCmd = WindowPlacement::kShowMaximized;
+    }
+    m_settings.SetString(kSettingPlacement, placement.ToText());
+
+    if (m_settings.GetInt(kSettingWindowHandle) == WindowHandleValue())
+        m_settings.SetInt(kSettingWindowHandle, 0);
+    m_recentFiles.Save(m_settings);
+}
+
+bool CMainFrame::RestoreWindowState()
+{
+    const std::optional<WindowPlacement> placement = WindowPlacement::FromText(m_settings.GetString(kSettingPlacement));
+    if (!placement)
+        return false;
+
+    const QByteArray barState = QByteArray::fromHex(QByteArray::fromStdString(m_settings.GetString(kSettingBarState)));
+    if (!barState.isEmpty())
+        restoreState(barState);
+
+    if (m_dockingBar->isFloating()) {
+        const QRect desktop = screen() ? screen()->virtualGeometry() : QRect(0, 0, 4096, 4096);
+        const int width = static_cast<int>(std::clamp<std::int64_t>(m_settings.GetInt(kSettingBarWidth), 0, desktop.width()));
+        const int height = static_cast<int>(std::clamp<std::int64_t>(m_settings.GetInt(kSettingBarHeight), 0, desktop.height()));
+        if (width > 0 && height > 0) {
+            const QSize wanted(std::max(width, m_dockingBar->MinimumBarWidth()),
+                               std::max(height, static_cast<int>(CCoolDialogBar::kMinimumHeight)));
+            const QPoint topLeft = m_dockingBar->pos();
+            m_dockingBar->resize(wanted);
+            // The window manager may add its frame: correct the request by the difference, once.
+            const QSize outer = m_dockingBar->frameGeometry().size();
+            if (outer != wanted && outer.isValid())
+                m_dockingBar->resize(wanted * 2 - outer);
+            m_dockingBar->move(topLeft);
+        }
+    }
+
+    applyPlacementGeometry(QRect(QPoint(placement->left, placement->top),
+                                 QSize(placement->right - placement->left, placement->bottom - placement->top)));
+    // A window closed while minimised comes back in the state it would be restored to.
+    const bool maximised = placement->showCmd == WindowPlacement::kShowMaximized
+        || (placement->showCmd == WindowPlacement::kShowMinimized
+            && (placement->flags & WindowPlacement::kRestoreToMaximized));
+    Qt::WindowStates state = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (maximised)
+        state |= Qt::WindowMaximized;
+    setWindowState(state);
+    return true;
+}
+
+void CMainFrame::applyPlacementGeometry(const QRect& rect)
+{
+    // The record comes from a file: a rectangle off every screen, or of no size, keeps the centred frame.
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return;
+    QRect desktop;
+    for (const QScreen* screen : QGuiApplication::screens())
+        desktop |= screen->availableGeometry();
+    if (!desktop.isEmpty() && !desktop.intersects(rect))
+        return;
+    QRect placed = rect;
+    if (!desktop.isEmpty())
+        placed.setSize(placed.size().boundedTo(desktop.size()));
+    setGeometry(placed);
+}
+
+CMainFrame::ResetRects CMainFrame::ComputeResetLayout(const QRect& workArea)
+{
+    const int left = workArea.left() + (workArea.width() - kFrameDefaultWidth) / 2;
+    const int top = workArea.top() + (workArea.height() - kFrameDefaultHeight) / 2;
+    return {QRect(left, top, kDockingBarDefaultWidth, kFrameDefaultHeight),
+            QRect(left + kDockingBarDefaultWidth, top, kFrameDefaultWidth - kDockingBarDefaultWidth,
+                  kFrameDefaultHeight)};
+}
+
+void CMainFrame::ResetLayout()
+{
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const ResetRects rects = ComputeResetLayout(workArea);
+
+    const QSize decoration = frameGeometry().size() - geometry().size();
+    move(rects.frame.topLeft());
+    resize(rects.frame.size() - decoration);
+    m_dockingBar->FloatAt(rects.bar);
+
+    for (QToolBar* bar : {m_standardBar, m_projectBar}) {
+        addToolBar(Qt::TopToolBarArea, bar);
+        bar->show();
+    }
+    m_dockingBar->show();
+
+    settleLayout();
+    std::vector<CChildFrame*> children = Children();
+    for (CChildFrame* child : children) {
+        std::vector<QRect> others;
+        for (const CChildFrame* other : children) {
+            if (other != child)
+                others.push_back(other->NormalRect());
+        }
+        child->PlaceDefault(others);
+    }
+    m_mdi->viewport()->update();
+}
+
+bool CMainFrame::closeChildrenForExit()
+{
+    for (CChildFrame* child : Children()) {
+        if (!child->close())
+            return false;
+    }
+    return true;
+}
+
+// ---- events ---------------------------------------------------------------------------------------
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // A package build ends first (cancelled); the frame closes once it has.
+    if (PackageBuildRunner::DeferClose(this)) {
+        event->ignore();
+        return;
+    }
+    if (IsViewMode()) {
+        for (CChildFrame* child : Children())
+            child->CloseWithoutAsking();
+        event->accept();
+        return;
+    }
+    if (!closeChildrenForExit()) {
+        event->ignore();
+        return;
+    }
+    SaveWindowState();
+    m_updateTimer.stop();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (data && data->hasUrls()) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+        }
+    }
+    event->ignore();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (!data || !data->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    OpenFiles(files);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && m_dockingBar)
+        m_dockingBar->CaptionStrip()->update();
+}
+
+} // namespace pellora::ui

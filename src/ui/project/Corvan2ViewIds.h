@@ -1,0 +1,46 @@
+#pragma once
+
+// Control numbers and string-table items of the project view and its printer list; the commands
+// are in ui/shared/CommandIds.h.
+
+#include "ui/shared/CommandIds.h"
+
+namespace pellora::ui::corvan2 {
+
+enum : int {
+    // Controls of the form "IDD_CORVAN2_FORM".
+    IDC_PRINTER_LIST = 1000,
+    IDC_PROPERTY_TABS = 1001,
+    IDC_RESIZE_GRIP = 1111,
+};
+
+// Items of the string-table sections that the view reads.
+inline constexpr char kFormSection[] = "IDD_CORVAN2_FORM";
+inline constexpr char kMenuSection[] = "MENU_STRING";
+inline constexpr int kMenuViewCaption = 2; // the "View" pop-up of the context menu
+
+// The save dialogs of "save project as" and "create package".
+inline constexpr char kSaveDialogSection[] = "IDD_CORVAN2_SAVE";
+enum : int {
+    kSaveLookIn = 1,
+    kSaveFileName = 2,
+    kSaveFileType = 3,
+    kSaveAccept = 4,
+    kSaveReject = 5,
+    kSaveReplaceQuestion = 6, // "%1": the file
+    kSaveMissingFolder = 7,   // "%1": the folder
+    kSaveYes = 8,
+    kSaveNo = 9,
+};
+
+// The progress dialog of a package build.
+inline constexpr char kBuildSection[] = "IDD_CORVAN2_BUILD";
+enum : int {
+    kBuildTitle = 0,
+    kBuildPreparing = 1,
+    kBuildProgress = 2, // "%1" of "%2" files, "%3" of "%4" MB
+    kBuildCancel = 3,
+    kBuildCancelling = 4,
+};
+
+} // namespace pellora::ui::corvan2

@@ -1,0 +1,36 @@
+#include "ui/shared/MessageService.h"
+
+#include "core/document/Corvan2Doc.h"
+
+namespace pellora::ui {
+
+namespace {
+MessageService* g_service = nullptr;
+} // namespace
+
+void SetMessageService(MessageService* service)
+{
+    g_service = service;
+}
+
+int ShowMessage(int number)
+{
+    return g_service ? g_service->ShowMessage(number) : 0;
+}
+
+int ShowFileMessage(int number, const std::filesystem::path& path)
+{
+    return g_service ? g_service->ShowFileMessage(number, path.string()) : 0;
+}
+
+void ShowDocumentResult(const DocumentResult& result)
+{
+    if (result.ok() || result.message == 0)
+        return;
+    if (result.fileMessage)
+        ShowFileMessage(result.message, result.file);
+    else
+        ShowMessage(result.message);
+}
+
+} // namespace pellora::ui

@@ -1,0 +1,288 @@
+#include "ui/shared/Tab.h"
+
+#include "ui/shared/CommandIds.h"
+
+#include "core/model/ViewMode.h"
+#include "core/platform/Profile.h"
+#include "ui/shared/ControlId.h"
+#include "ui/shared/DialogTexts.h"
+#include "ui/shared/LayoutApply.h"
+#include "ui/shared/TabHost.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace pellora::ui {
+
+namespace {
+
+// The wait cursor for the length of an edit.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+CTab::CTab(TabHost& host, int dialogId, std::string_view section, QWidget* parent)
+    : QWidget(parent)
+    , m_host(host)
+    , m_dialogId(dialogId)
+    , m_section(section)
+{
+    SetControlId(this, dialogId);
+}
+
+void CTab::Initialise()
+{
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    ApplyLayout(m_layout, this);
+    Retext();
+    // The host may still be under construction: the first refresh happens when the page is shown or the
+    // host asks for it. Until then nothing is selected.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (ControlId(child) > 0)
+            child->setEnabled(false);
+    }
+}
+
+void CTab::OnSelectionChanged()
+{
+    UpdateControls();
+}
+
+void CTab::Retext()
+{
+    ApplyDialogTexts(this, m_section);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        const int id = ControlId(child);
+        if (id <= 0)
+            continue;
+        QString tip = ItemText(m_section, kTooltipItemBase + id);
+        // Buttons that show only an icon say in their tooltip what their text says.
+        if (tip.isEmpty()) {
+            if (auto* button = qobject_cast<QAbstractButton*>(child); button && !button->icon().isNull())
+                tip = button->text();
+        }
+        child->setToolTip(tip);
+    }
+    OnRetext();
+}
+
+bool CTab::FocusControl(int controlId)
+{
+    QWidget* control = FindControl(this, FocusTarget(controlId));
+    if (!control || control->isHidden())
+        return false;
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
+    return true;
+}
+
+std::string CTab::CommonText(const Selection& selection, const TextGetter& get)
+{
+    if (selection.empty())
+        return {};
+    std::string first = get(*selection.front());
+    for (std::size_t i = 1; i < selection.size(); ++i) {
+        if (get(*selection[i]) != first)
+            return {};
+    }
+    return first;
+}
+
+int CTab::CommonCheckState(const Selection& selection, const IntGetter& get)
+{
+    if (selection.empty())
+        return 0;
+    const int first = get(*selection.front());
+    for (std::size_t i = 1; i < selection.size(); ++i) {
+        if (get(*selection[i]) != first)
+            return 2;
+    }
+    return first;
+}
+
+int CTab::CommonInteger(const Selection& selection, const IntGetter& get)
+{
+    if (selection.empty())
+        return -1;
+    const int first = get(*selection.front());
+    for (std::size_t i = 1; i < selection.size(); ++i) {
+        if (get(*selection[i]) != first)
+            return -1;
+    }
+    return first;
+}
+
+QString CTab::LengthMessage(std::size_t maxBytes) const
+{
+    return ItemText(m_section, kLengthMessageItem).replace(QStringLiteral("%1"), QString::number(maxBytes));
+}
+
+bool CTab::CurrentSelection(Selection& selection) const
+{
+    selection.clear();
+    return m_host.SelectedPrinters(selection);
+}
+
+bool CTab::EditAllowed(bool needsSelection) const
+{
+    if (IsViewMode() || m_updating || !m_host.HostList())
+        return false;
+    if (!needsSelection)
+        return true;
+    Selection selection;
+    return CurrentSelection(selection) && !selection.empty();
+}
+
+bool CTab::BeginEdit(bool needsSelection)
+{
+    if (IsViewMode() || m_updating || !m_host.HostList())
+        return false;
+    Selection selection;
+    if (needsSelection && (!CurrentSelection(selection) || selection.empty()))
+        return false;
+    m_selection = std::move(selection);
+    m_updating = true;
+    ReadControls();
+    return true;
+}
+
+void CTab::EndEdit()
+{
+    if (PrinterList* records = m_host.HostList()) {
+        if (m_marksModified)
+            records->RecordsEdited();
+        records->UpdateAllViews(m_host.HostObserverId());
+    }
+    if (!m_selection.empty())
+        m_host.PrintersEdited(m_selection);
+    m_selection.clear();
+    m_updating = false;
+    UpdateControls();
+}
+
+void CTab::ApplyToSelection(const std::function<void(CPrinterInfoEx&)>& set)
+{
+    const WaitCursor wait;
+    for (CPrinterInfoEx* record : m_selection)
+        set(*record);
+}
+
+void CTab::SetTextLimit(QLineEdit* edit, std::size_t maxBytes)
+{
+    m_limits[edit] = maxBytes;
+    edit->setMaxLength(static_cast<int>(maxBytes));
+}
+
+bool CTab::ReadText(QLineEdit* edit, std::string& out)
+{
+    out = edit->text().toStdString();
+    const auto limit = m_limits.find(edit);
+    if (limit == m_limits.end())
+        return true;
+    const std::size_t maxBytes = limit->second;
+    if (out.size() > maxBytes) {
+        showLengthMessage(maxBytes);
+        out = std::string(platform::CutUtf8(out, maxBytes));
+        edit->setText(QString::fromStdString(out));
+        return false;
+    }
+    // The field never takes more characters than the limit has bytes; only characters of several
+    // bytes can then go over it.
+    edit->setMaxLength(static_cast<int>(maxBytes));
+    return true;
+}
+
+void CTab::ShowText(QLineEdit* edit, const std::string& text)
+{
+    const QString shown = QString::fromStdString(text);
+    if (edit->text() != shown)
+        edit->setText(shown);
+}
+
+void CTab::ShowCheckState(QCheckBox* box, int state)
+{
+    const QSignalBlocker blocker(box);
+    box->setTristate(state == 2);
+    box->setCheckState(state == 2 ? Qt::PartiallyChecked : state ? Qt::Checked : Qt::Unchecked);
+}
+
+void CTab::ShowComboIndex(QComboBox* combo, int index)
+{
+    if (combo->currentIndex() == index)
+        return;
+    const QSignalBlocker blocker(combo);
+    combo->setCurrentIndex(index < combo->count() ? index : -1);
+}
+
+void CTab::showLengthMessage(std::size_t maxBytes)
+{
+    QString caption = ItemText("ETC", 12);
+    if (caption.isEmpty())
+        caption = QApplication::applicationDisplayName();
+    QMessageBox box(QMessageBox::Warning, caption, LengthMessage(maxBytes), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CTab::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ApplyLayout(m_layout, this);
+}
+
+void CTab::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_updating)
+        UpdateControls();
+}
+
+int CTab::shortcutCommand(const QEvent* event) const
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return 0;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    if (!(modifiers & Qt::ControlModifier) || (modifiers & (Qt::AltModifier | Qt::MetaModifier)))
+        return 0;
+    switch (key->key()) {
+    case Qt::Key_S:
+        return ID_FILE_SAVE;
+    case Qt::Key_N:
+        return ID_FILE_NEW;
+    case Qt::Key_O:
+        return ID_FILE_OPEN;
+    default:
+        return 0;
+    }
+}
+
+bool CTab::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_commandHandler) {
+        if (const int command = shortcutCommand(event)) {
+            // Claiming the shortcut makes the key arrive here as a key press instead of firing a
+            // window shortcut of the same keys; the key press then carries the command to the frame.
+            event->accept();
+            if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+                m_commandHandler(command);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace pellora::ui
