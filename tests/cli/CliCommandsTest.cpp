@@ -264,6 +264,22 @@ TEST_F(CliCommandsTest, ValidateReportsTheFirstFailingPrinter)
     EXPECT_EQ(missing.err.rfind("Pellora: nothing.qst:\n" + Message(5), 0), 0u) << missing.err;
 }
 
+TEST_F(CliCommandsTest, WithoutTheModelListEveryReaderReportsMessage24)
+{
+    // Without the list every printer would be dropped as unlisted: an empty project, not an answer.
+    const fs::path project = WriteProject("good.qst", {"Hall"});
+    fs::remove(program.file("Modelname.dat"));
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"validate", project.string()}, {"show", project.string()},
+          {"build", project.string(), "-o", file("out.exe").string()}}) {
+        const RunResult result = Run(arguments);
+        EXPECT_EQ(result.status, 24) << arguments[0];
+        EXPECT_EQ(result.err.rfind("Pellora: " + Message(24), 0), 0u) << result.err;
+        EXPECT_EQ(result.out, "") << arguments[0];
+    }
+    EXPECT_FALSE(fs::exists(file("out.exe")));
+}
+
 TEST_F(CliCommandsTest, BuildThenExtractGivesTheDriverFilesBack)
 {
     const fs::path project = WriteProject("site.qst", {"Hall"});

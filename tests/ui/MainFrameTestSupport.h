@@ -12,6 +12,7 @@
 #include "ui/frame/FrameOptions.h"
 #include "ui/frame/MainFrameIds.h"
 #include "ui/shared/MessageService.h"
+#include "WaitFor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -170,18 +171,7 @@ inline void Settle()
     }
 }
 
-// Waits (at most timeoutMs) until condition holds, running events meanwhile.
-inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using test::WaitFor;
 
 // Types names into the file-name field of a file dialog, as the user would. The dialog reads its folder
 // in the background: the names are typed again until it has taken all `count` of them (or 3 s passed).

@@ -26,7 +26,9 @@ TEST(LayoutValue, KindsAndHostileExpressions)
     EXPECT_EQ(LayoutValue(92).Evaluate(500), 92);
     EXPECT_EQ(LayoutValue("12 x 3").Evaluate(0), 3);       // other characters keep the pending operator
     EXPECT_EQ(LayoutValue("100/0").Evaluate(0), 100);      // no division by zero
-    EXPECT_EQ(LayoutValue("99999999999999").Evaluate(0), LayoutValue::EvaluateExpression("99999999999999", 0));
+    // Numbers wrap the way 32-bit arithmetic does: 99999999999999 mod 2^32.
+    EXPECT_EQ(LayoutValue("99999999999999").Evaluate(0), 276447231);
+    EXPECT_EQ(LayoutValue("2147483647+1").Evaluate(0), INT32_MIN);
     EXPECT_EQ(LayoutValue("999999%").Evaluate(2147483647), INT32_MAX);
 }
 

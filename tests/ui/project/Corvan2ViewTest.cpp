@@ -72,15 +72,6 @@ protected:
         return checked;
     }
 
-    // Waits until the condition holds or a few seconds have passed.
-    static bool WaitFor(const std::function<bool()>& condition)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!condition() && std::chrono::steady_clock::now() < end)
-            QTest::qWait(10);
-        return condition();
-    }
-
     CPrinterInfoEx* AddValid(CCorvan2Doc& doc, const std::string& name)
     {
         doc.GetScript().printers.push_back(build.ValidPrinter(name));
@@ -546,7 +537,7 @@ TEST_F(Corvan2ViewTest, CloseAllClosesEveryProjectWindow)
     ASSERT_TRUE(view->OnCommand(ID_WINDOW_CLOSE_ALL));
     // A request: the windows close once the command has ended.
     EXPECT_TRUE(first->isVisible());
-    EXPECT_TRUE(WaitFor([&] { return !first->isVisible() && !second->isVisible(); }));
+    EXPECT_TRUE(test::WaitFor([&] { return !first->isVisible() && !second->isVisible(); }));
     EXPECT_TRUE(area.isVisible());
     delete first;
     delete second;

@@ -4,6 +4,7 @@
 #include "ui/project/PackageBuildRunner.h"
 
 #include "ProjectViewTestSupport.h"
+#include "ui/frame/ChildFrame.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -140,6 +141,48 @@ TEST_F(PackageBuildRunnerTest, CancelLeavesNoOutputAndNoStagingFolder)
     PackageBuildRunner again(document);
     EXPECT_TRUE(again.Run(nullptr, second).result.ok());
     EXPECT_TRUE(fs::exists(second));
+}
+
+TEST_F(PackageBuildRunnerTest, AWindowClosedDuringABuildCancelsItAndClosesOnlyAfterwards)
+{
+    // The project window of the build: closing it (as a termination request does) must not take the
+    // document away while the worker builds.
+    auto owned = std::make_unique<CCorvan2Doc>(build.Environment());
+    owned->OnNewDocument();
+    owned->GetScript().printers.push_back(build.ValidPrinter("Office"));
+    auto* child = new CChildFrame(std::move(owned));
+    child->setAttribute(Qt::WA_DeleteOnClose, false);
+    QSignalSpy closing(child, &CChildFrame::closing);
+    child->show();
+
+    std::promise<void> closed;
+    std::shared_future<void> closeRequested = closed.get_future().share();
+    std::atomic<bool> waited{false};
+    PackageBuildRunner runner(child->Document());
+    runner.SetProgressObserver([&](const BuildProgress&) {
+        if (!waited.exchange(true)) {
+            EXPECT_EQ(closeRequested.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+        }
+    });
+    test::ModalScript dialogs;
+    dialogs.Then(test::ModalScript::Named(BuildProgressDialog::kObjectName), [&](QWidget* modal) {
+        EXPECT_FALSE(child->close());
+        EXPECT_TRUE(child->isVisible());
+        EXPECT_TRUE(static_cast<BuildProgressDialog*>(modal)->CancelRequested());
+        EXPECT_TRUE(PackageBuildRunner::AnyRunning());
+        closed.set_value();
+    });
+
+    const fs::path package = output / "office.exe";
+    const PackageBuildRunner::Outcome outcome = runner.Run(nullptr, package);
+    EXPECT_TRUE(outcome.cancelled());
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_FALSE(PackageBuildRunner::AnyRunning());
+    // The window asks again once the build has ended, and goes.
+    EXPECT_EQ(closing.count(), 0);
+    EXPECT_TRUE(test::WaitFor([&] { return closing.count() == 1; }));
+    EXPECT_FALSE(child->isVisible());
+    delete child;
 }
 
 TEST_F(PackageBuildRunnerTest, ClosingTheDialogAsksToCancel)

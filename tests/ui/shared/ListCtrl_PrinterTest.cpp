@@ -5,6 +5,7 @@
 
 #include "ProjectViewTestSupport.h"
 #include "core/document/PrinterClipboard.h"
+#include "core/model/PrinterListRules.h"
 #include "core/model/ViewMode.h"
 #include "ui/project/Corvan2ViewIds.h"
 #include "ui/shared/PrinterMimeData.h"
@@ -273,6 +274,42 @@ TEST_F(ListCtrl_PrinterTest, TooltipListsEveryColumn)
     EXPECT_EQ(list.TooltipText(0), "Printer Name: Office\nAddress: - NONE -\nModel: RX-C3400\n"
                                    "MAC Address: - NONE -\nNote: ");
     EXPECT_EQ(list.TooltipText(1), "");
+}
+
+TEST_F(ListCtrl_PrinterTest, AResultListHoldsItsRecordsWithoutAProject)
+{
+    PrinterRecordList results;
+    CListCtrl_Printer list;
+    list.SetList(&results);
+    const auto found = [](const std::string& name, const std::string& mac) {
+        auto record = std::make_unique<CPrinterInfoEx>();
+        record->printerName = name;
+        record->macAddress = mac;
+        record->modelName = "RX-C3400";
+        return record;
+    };
+    auto first = found("B", "00:00:00:00:00:01");
+    auto second = found("A", "");
+    auto repeated = found("B again", "00:00:00:00:00:01");
+    EXPECT_EQ(list.AddRecord(first), 0);
+    EXPECT_EQ(list.AddRecord(second), 0);
+    // Refused: the record stays with the caller, who deletes it.
+    EXPECT_EQ(list.AddRecord(repeated), -1);
+    ASSERT_NE(repeated, nullptr);
+    EXPECT_EQ(ListNames(list), (std::vector<QString>{"B", "A"}));
+
+    // Sorting orders the records themselves; nothing is a project's to be modified.
+    list.SortByColumn(kColumnName);
+    EXPECT_EQ(results.GetAt(0)->printerName, "A");
+    EXPECT_EQ(ListNames(list), (std::vector<QString>{"A", "B"}));
+
+    list.SelectItems({0, 1});
+    EXPECT_TRUE(list.OnCommand(ID_EDIT_CLEAR));
+    EXPECT_EQ(results.GetCount(), 2u);
+    list.SetMaxPrinters(2);
+    auto third = found("C", "");
+    EXPECT_EQ(list.AddRecord(third), -1);
+    EXPECT_EQ(results.GetMaxPrinterCount(), 2u);
 }
 
 TEST_F(ListCtrl_PrinterTest, ContextMenuTakesTextsAndStates)
