@@ -547,9 +547,9 @@ TEST_F(MainFrameTest, SwitchingToJapaneseRetextsMenusBarsAndRegisteredWindows)
     EXPECT_EQ(CurrentLanguage(), 0x0411);
     EXPECT_EQ(menuCaptions(), QStringList({"ファイル(&F)", "編集(&E)", "表示(&V)", "ウィンドウ(&W)", "ヘルプ(&H)"}));
     EXPECT_EQ(m_frame->CommandAction(ID_FILE_OPEN)->text(), "開く(&O)...\tCtrl+O");
-    EXPECT_EQ(m_frame->ProjectToolBar()->actions()[1]->text(), "プリンタの追加");
+    EXPECT_EQ(m_frame->ProjectToolBar()->actions()[1]->text(), "プリンターの追加");
     EXPECT_EQ(m_frame->StatusPane()->text(), "レディ");
-    EXPECT_EQ(m_frame->DockingBar()->windowTitle(), "プリンタ選択");
+    EXPECT_EQ(m_frame->DockingBar()->windowTitle(), "プリンター選択");
     EXPECT_EQ(observed, 1);
     EXPECT_TRUE(viewModeDuringRetext);
     EXPECT_FALSE(IsViewMode());
