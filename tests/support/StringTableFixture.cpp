@@ -10,6 +10,13 @@ namespace fs = std::filesystem;
 
 namespace pellora::test {
 
+std::string LanguageCode(std::uint16_t language)
+{
+    char code[8];
+    std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(language));
+    return code;
+}
+
 StringTableFixture::StringTableFixture(std::string_view neutralBody)
 {
     if (!neutralBody.empty())

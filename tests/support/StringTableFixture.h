@@ -13,6 +13,9 @@
 
 namespace pellora::test {
 
+// The four upper-case hexadecimal digits that name a language's table and fragment folder ("040A").
+std::string LanguageCode(std::uint16_t language);
+
 class StringTableFixture {
 public:
     // With a non-empty body, the neutral table "TSST0000.dat" is written at once (header for locale 0 + body).

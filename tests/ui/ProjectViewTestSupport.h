@@ -97,14 +97,16 @@ inline std::string ViewTableBody(const std::string& language)
                           ReadDeliveredFragment(language, "MainFrame.txt"), kViewEtcFragment});
 }
 
-// A program folder with the view's tables in English, German and Japanese, the English one loaded.
+// A program folder with the view's tables in every language of the language list, the English one loaded.
 class ViewStrings {
 public:
     ViewStrings()
         : m_tables(ViewTableBody("0000"))
     {
-        m_tables.WriteTableFor(0x0407, ViewTableBody("0407"));
-        m_tables.WriteTableFor(0x0411, ViewTableBody("0411"));
+        for (const LanguageInfo& language : kLanguages) {
+            if (language.id != 0)
+                m_tables.WriteTableFor(language.id, ViewTableBody(LanguageCode(language.id)));
+        }
         Load(0);
     }
     bool Load(std::uint16_t language)

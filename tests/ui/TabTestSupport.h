@@ -76,7 +76,7 @@ inline constexpr const char* kEtcTexts = "1=All Files\n2=Pellora\n3=Select the D
 inline constexpr const char* kEtcSection = "\n[Pellorix.exe\\ETC]\nALL_FILES_TYPE=7:1\nPRODUCT_NAME=12:2\n"
                                           "DRIVER_FOLDER_TITLE=106:3\nBSF_FILE_TYPE=112:4\n";
 
-// The tab text fragment of a language folder ("0000", "0407", "0411") as it is delivered.
+// The tab text fragment of a language folder ("0000", "0407", "040A", ...) as it is delivered.
 inline std::string TabFragment(const std::string& language)
 {
     std::ifstream in(std::string(PELLORA_SOURCE_DIR) + "/resources/strings/" + language + "/Tabs.txt",
@@ -97,15 +97,17 @@ inline std::string TabTableBody(const std::string& language)
     return body + kEtcSection;
 }
 
-// A program folder with the three tab tables, the neutral one loaded.
+// A program folder with the tab tables of every language of the language list, the neutral one loaded.
 class TabStrings {
 public:
     explicit TabStrings(std::string_view modelList = TestProgramFolder::kDefaultModelList)
         : m_tables(TabTableBody("0000"))
     {
         m_tables.folder().writeModelList(modelList);
-        m_tables.WriteTableFor(0x0407, TabTableBody("0407"));
-        m_tables.WriteTableFor(0x0411, TabTableBody("0411"));
+        for (const LanguageInfo& language : kLanguages) {
+            if (language.id != 0)
+                m_tables.WriteTableFor(language.id, TabTableBody(LanguageCode(language.id)));
+        }
         Load(0);
     }
     bool Load(std::uint16_t language)

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 namespace pellora::ui {
 namespace {
 
@@ -125,10 +128,16 @@ TEST_F(AboutBoxTest, TheAboutCommandDoesNothingInViewMode)
 // The tables delivered beside the program give the box its texts in each language, and the box fits them.
 TEST(DeliveredAboutBoxTest, EveryLanguageHasTheTextsAndTheBoxFitsThem)
 {
-    for (const std::uint16_t language : {std::uint16_t {0x0000}, std::uint16_t {0x0407}, std::uint16_t {0x0411}}) {
+    for (const LanguageInfo& row : kLanguages) {
+        const std::uint16_t language = row.id;
+        const std::string file = "TSST" + test::LanguageCode(language) + ".dat";
+        ASSERT_TRUE(std::filesystem::exists(std::filesystem::path(PELLORA_BIN_DIR) / file)) << file;
         ASSERT_TRUE(TheStringTable().Load(PELLORA_BIN_DIR, language, kStringTableGroup)) << language;
         const CAboutDlg box;
         EXPECT_FALSE(box.windowTitle().isEmpty()) << language;
+        if (language != 0) {
+            EXPECT_NE(box.windowTitle(), "About Pellora") << row.name << " is served by the neutral table";
+        }
         for (const int id : {IDC_ABOUT_VERSION, IDC_ABOUT_COPYRIGHT}) {
             const auto* text = qobject_cast<const QLabel*>(FindControl(&box, id));
             ASSERT_NE(text, nullptr);
@@ -138,6 +147,7 @@ TEST(DeliveredAboutBoxTest, EveryLanguageHasTheTextsAndTheBoxFitsThem)
         EXPECT_FALSE(qobject_cast<QPushButton*>(FindControl(&box, IDC_ABOUT_OK))->text().isEmpty());
         EXPECT_FALSE(TheStringTable().GetItemText("START", 1).empty()) << language;
     }
+    ASSERT_TRUE(TheStringTable().Load(PELLORA_BIN_DIR, 0x0411, kStringTableGroup));
     EXPECT_EQ(TheStringTable().GetItemText(kAboutBoxSection, 0), "Pellora \xE3\x81\xAE\xE3\x83\x90\xE3\x83\xBC\xE3\x82\xB8\xE3\x83\xA7\xE3\x83\xB3\xE6\x83\x85\xE5\xA0\xB1");
 }
 

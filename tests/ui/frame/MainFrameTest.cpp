@@ -172,7 +172,8 @@ TEST_F(MainFrameTest, AMissingOrBrokenLogoPictureLeavesAnEmptyLogoBar)
 TEST(MainFrameFragmentTest, EveryLanguageHoldsEveryTextOfTheFrame)
 {
     std::map<std::string, std::set<std::string>> referencesByLanguage;
-    for (const std::string language : {"0000", "0407", "0411"}) {
+    for (const LanguageInfo& row : kLanguages) {
+        const std::string language = test::LanguageCode(row.id);
         const std::string fragment = frametest::ReadSourceFile("resources/strings/" + language + "/MainFrame.txt");
         ASSERT_FALSE(fragment.empty()) << language;
         ASSERT_EQ(fragment.back(), '\n') << language;
@@ -204,8 +205,8 @@ TEST(MainFrameFragmentTest, EveryLanguageHoldsEveryTextOfTheFrame)
             }
         }
     }
-    EXPECT_EQ(referencesByLanguage["0000"], referencesByLanguage["0407"]);
-    EXPECT_EQ(referencesByLanguage["0000"], referencesByLanguage["0411"]);
+    for (const LanguageInfo& row : kLanguages)
+        EXPECT_EQ(referencesByLanguage["0000"], referencesByLanguage[test::LanguageCode(row.id)]) << row.name;
 }
 
 // ---- command states -------------------------------------------------------------------------------
@@ -548,9 +549,9 @@ TEST_F(MainFrameTest, SwitchingToJapaneseRetextsMenusBarsAndRegisteredWindows)
     EXPECT_EQ(CurrentLanguage(), 0x0411);
     EXPECT_EQ(menuCaptions(), QStringList({"ファイル(&F)", "編集(&E)", "表示(&V)", "ウィンドウ(&W)", "ヘルプ(&H)"}));
     EXPECT_EQ(m_frame->CommandAction(ID_FILE_OPEN)->text(), "開く(&O)...\tCtrl+O");
-    EXPECT_EQ(m_frame->ProjectToolBar()->actions()[1]->text(), "プリンタの追加");
+    EXPECT_EQ(m_frame->ProjectToolBar()->actions()[1]->text(), "プリンターの追加");
     EXPECT_EQ(m_frame->StatusPane()->text(), "レディ");
-    EXPECT_EQ(m_frame->DockingBar()->windowTitle(), "プリンタ選択");
+    EXPECT_EQ(m_frame->DockingBar()->windowTitle(), "プリンター選択");
     EXPECT_EQ(observed, 1);
     EXPECT_TRUE(viewModeDuringRetext);
     EXPECT_FALSE(IsViewMode());

@@ -138,8 +138,9 @@ TEST_F(Corvan2ViewTest, PagesTextsAndLanguageSwitch)
 
 TEST_F(Corvan2ViewTest, TextsAreCompleteInEveryLanguage)
 {
-    for (const std::uint16_t language : {0x0000, 0x0407, 0x0411}) {
-        SCOPED_TRACE(language);
+    for (const LanguageInfo& row : kLanguages) {
+        const std::uint16_t language = row.id;
+        SCOPED_TRACE(row.name);
         ASSERT_TRUE(build.Load(language));
         const StringTable& table = TheStringTable();
         std::vector<std::string> texts;

@@ -341,8 +341,8 @@ TEST(TabTexts, FragmentsUseTheirOwnRangeAndHoldTheSameTexts)
     ASSERT_FALSE(english.empty());
     EXPECT_GE(*english.begin(), 30000);
     EXPECT_LE(*english.rbegin(), 39999);
-    EXPECT_EQ(TextNumbers(TabFragment("0407")), english);
-    EXPECT_EQ(TextNumbers(TabFragment("0411")), english);
+    for (const LanguageInfo& language : kLanguages)
+        EXPECT_EQ(TextNumbers(TabFragment(LanguageCode(language.id))), english) << LanguageCode(language.id);
 }
 
 class TabTextsTest : public ::testing::TestWithParam<std::uint16_t> {
@@ -428,7 +428,8 @@ TEST_P(TabTextsTest, RetextFollowsALanguageSwitch)
     EXPECT_EQ(model->count(), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, TabTextsTest, ::testing::Values(0x0000, 0x0407, 0x0411));
+INSTANTIATE_TEST_SUITE_P(Languages, TabTextsTest,
+                         ::testing::Values(0x0000, 0x0407, 0x040A, 0x040C, 0x0410, 0x0411, 0x0413, 0x0416));
 
 } // namespace
 } // namespace pellora::test
