@@ -1,5 +1,7 @@
 #include "core/plugin/ApplicationList.h"
 
+#include "tsappinst/TsAppInst.h"
+
 #include <cstring>
 #include <memory>
 
@@ -23,22 +25,28 @@ void ApplicationListLibrary::AppendInstalledApplications(std::vector<std::string
 
     void* block = nullptr;
     uint32_t count = 0;
-    const int result = m_enumerateEx(0, nullptr, known.data(), static_cast<uint32_t>(known.size()), 1, &block,
-                                     &count, nullptr, 0, nullptr);
-    const auto release = [this](void* p) { if (p) m_free(p); };
+    const int result = m_enumerateEx(0, nullptr, known.data(), static_cast<uint32_t>(known.size()),
+                                     TSAPP_OPTION_PRESENT_ONLY, &block, &count, nullptr, 0, nullptr);
+    const auto release = [this](void* records) { m_free(records); };
     const std::unique_ptr<void, decltype(release)> owner(block, release);
-    if (result != 0 || count == 0 || !block)
+    if (result != TSAPP_OK || count == 0 || !block)
         return;
 
-    const auto* bytes = static_cast<const unsigned char*>(block);
+    const auto* records = static_cast<const APP_INFO*>(block);
     for (uint32_t i = 0; i < count; ++i) {
-        const unsigned char* record = bytes + std::size_t{i} * kApplicationRecordSize;
-        uint32_t kind = 0;
-        std::memcpy(&kind, record + kApplicationRecordKindOffset, sizeof kind);
-        if (kind == 1 || kind == 7 || kind == 2 || kind == 3 || kind == 5)
+        const APP_INFO& record = records[i];
+        // Components that the program installs through switches of its own.
+        switch (record.kind) {
+        case TSAPP_KIND_DRIVER:
+        case TSAPP_KIND_PORT:
+        case TSAPP_KIND_STATUS_MONITOR:
+        case TSAPP_KIND_LOG_BROWSER:
+        case TSAPP_KIND_NETWORK_SCAN:
             continue;
-        const char* text = reinterpret_cast<const char*>(record + kApplicationRecordTextOffset);
-        list.emplace_back(text, strnlen(text, kApplicationRecordKindOffset - kApplicationRecordTextOffset));
+        default:
+            break;
+        }
+        list.emplace_back(record.setupPath, strnlen(record.setupPath, sizeof record.setupPath));
     }
 }
 

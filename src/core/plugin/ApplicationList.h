@@ -1,6 +1,6 @@
 #pragma once
 
-// The application-list plugin "TsAppInst.so": enumerates the applications installed on this machine.
+// The application-list plugin "TsAppInst.so": the utilities kept beside the program, for the script reader.
 
 #include "core/platform/SharedLibrary.h"
 
@@ -11,15 +11,11 @@
 
 namespace pellora {
 
-// Layout of one result record of EnumApplicationInfoEx.
-inline constexpr std::size_t kApplicationRecordSize = 1920;
-inline constexpr std::size_t kApplicationRecordTextOffset = 260;  // NUL-terminated setup path
-inline constexpr std::size_t kApplicationRecordKindOffset = 1040; // u32 kind of the record
-
-using EnumApplicationInfoExSignature = int(uint32_t flags, const char* text, const char* const* known,
-                                           uint32_t knownCount, uint32_t mode, void** block, uint32_t* recordCount,
-                                           void* reserved1, uint32_t reserved2, void* reserved3);
-using FreeApplicationInfoSignature = void(void* block);
+// The entry points with the records as opaque blocks; their layout is the plugin's header's.
+using EnumApplicationInfoExSignature = int(uint32_t flags, const char* folder, const char* const* known,
+                                           uint32_t knownCount, uint32_t option, void** records, uint32_t* recordCount,
+                                           void* progress, uint32_t reserved, void* context);
+using FreeApplicationInfoSignature = void(void* records);
 
 // The plugin, loaded by full path from the program folder; unloaded with this object.
 class ApplicationListLibrary {
