@@ -79,7 +79,9 @@ static void walk(const char* root, const char* relative, InstList* files, int de
             if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
                 continue;
             char* child = inst_fs_join(relative, entry->d_name);
-            char* full = inst_fs_join(name, entry->d_name);
+            char* joined = inst_fs_join(name, entry->d_name);
+            char* full = native(joined);
+            free(joined);
             struct stat status;
             if (lstat(full, &status) == 0 && S_ISDIR(status.st_mode))
                 walk(root, child, files, depth + 1);
