@@ -279,6 +279,7 @@ static DWORD add_driver_from_files(const PlanPrinter* printer, const char* infFo
     info.pDependentFiles = dependent_files(infFolder, &below, &inf->dependentFiles);
     info.pDefaultDataType = inf->defaultDataType != NULL ? wide_from_utf8(inf->defaultDataType) : NULL;
     info.pszHardwareID = inf->hardwareId[0] != '\0' ? wide_from_utf8(inf->hardwareId) : NULL;
+    SetLastError(0);
     const BOOL added = AddPrinterDriverExW(NULL, 6, (BYTE*)&info, APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
     const DWORD error = added ? 0 : last_error_or(ERROR_INVALID_FUNCTION);
     free(info.pName);
@@ -411,6 +412,7 @@ unsigned long spool_printer(const PlanPrinter* printer, const char* portName, in
         info.pLocation = location;
         info.pPrintProcessor = L"WinPrint";
         info.pDatatype = L"RAW";
+        SetLastError(0);
         const HANDLE added = AddPrinterW(NULL, 2, (BYTE*)&info);
         error = added != NULL ? 0 : last_error_or(ERROR_INVALID_FUNCTION);
         if (added != NULL)
@@ -450,6 +452,7 @@ unsigned long spool_device_printer(const PlanPrinter* printer, int* found)
 unsigned long spool_connection(const char* address)
 {
     wchar_t* name = wide_from_utf8(address);
+    SetLastError(0);
     const DWORD error = AddPrinterConnectionW(name) ? 0 : last_error_or(ERROR_NOT_SUPPORTED);
     free(name);
     return error;
@@ -490,6 +493,7 @@ unsigned long spool_printer_data(const char* printerName, const OptionSection* o
 unsigned long spool_default_printer(const char* printerName)
 {
     wchar_t* name = wide_from_utf8(printerName);
+    SetLastError(0);
     const DWORD error = SetDefaultPrinterW(name) ? 0 : last_error_or(ERROR_INVALID_PRINTER_NAME);
     free(name);
     return error;
@@ -508,6 +512,7 @@ unsigned long spool_test_page(const char* printerName, const char* title, const 
 {
     wchar_t* name = wide_from_utf8(printerName);
     wchar_t* documentTitle = wide_from_utf8(title);
+    SetLastError(0);
     const HDC dc = CreateDCW(L"WINSPOOL", name, NULL, NULL);
     DWORD error = dc != NULL ? 0 : last_error_or(ERROR_INVALID_PRINTER_NAME);
     if (dc != NULL) {
