@@ -82,7 +82,8 @@ static char* unquoted(const wchar_t* argument)
     return text;
 }
 
-/* 0, or ERROR_INVALID_PARAMETER for an unknown switch or a second template. */
+/* 0, or ERROR_INVALID_PARAMETER for an unknown switch, a second template or none. Every argument is
+   looked at, so that /quiet counts wherever it stands. */
 static unsigned long parse_arguments(Arguments* arguments)
 {
     memset(arguments, 0, sizeof *arguments);
@@ -91,24 +92,22 @@ static unsigned long parse_arguments(Arguments* arguments)
     if (values == NULL)
         return GetLastError();
     unsigned long error = 0;
-    for (int i = 1; i < count && error == 0; ++i) {
-        if (is_switch(values[i], L"quiet"))
+    for (int i = 1; i < count; ++i) {
+        if (is_switch(values[i], L"quiet")) {
             arguments->quiet = 1;
-        else if (is_switch(values[i], L"plan"))
+        } else if (is_switch(values[i], L"plan")) {
             arguments->plan = 1;
-        else if (is_switch(values[i], L"log") && i + 1 < count) {
+        } else if (is_switch(values[i], L"log") && i + 1 < count) {
             free(arguments->logFile);
             arguments->logFile = utf8_from_wide(values[++i]);
-        }
-        else if ((values[i][0] == L'/' && values[i][1] != L'\0') || arguments->templatePath != NULL)
+        } else if ((values[i][0] == L'/' && values[i][1] != L'\0') || arguments->templatePath != NULL) {
             error = ERROR_INVALID_PARAMETER;
-        else
+        } else {
             arguments->templatePath = unquoted(values[i]);
+        }
     }
     LocalFree(values);
-    if (error == 0 && arguments->templatePath == NULL)
-        error = ERROR_INVALID_PARAMETER;
-    return error;
+    return error == 0 && arguments->templatePath == NULL ? ERROR_INVALID_PARAMETER : error;
 }
 
 /* Environment variables expanded; a bare file name goes to the temporary folder (the package folder is

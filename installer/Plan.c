@@ -13,13 +13,20 @@
 #define DEFAULT_RAW_PORT 9100
 #define COMMON_DATA_TITLE "[all users' application data]"
 
-static void set_problem(PlanPrinter* printer, const char* format, const char* detail)
+/* Keeps the first reason only: it is the one the printer fails with. */
+static void set_problem(PlanPrinter* printer, const char* text)
 {
-    if (printer->problem != NULL)
-        return;
+    if (printer->problem == NULL)
+        printer->problem = inst_strdup(text);
+}
+
+static void set_problem_about(PlanPrinter* printer, const char* format, const char* detail)
+{
     InstBuf buf = {0};
     inst_buf_printf(&buf, format, detail);
-    printer->problem = inst_buf_take(&buf);
+    char* text = inst_buf_take(&buf);
+    set_problem(printer, text);
+    free(text);
 }
 
 char* plan_driver_folder(int number)
@@ -109,11 +116,11 @@ static void plan_port(PlanPrinter* printer)
         return;
     }
     if (is_placeholder(record->address)) {
-        set_problem(printer, "the printer has no address%s", "");
+        set_problem(printer, "the printer has no address");
         return;
     }
     if (!valid_host(record->address)) {
-        set_problem(printer, "the address \"%s\" is no host name or IPv4 address", record->address);
+        set_problem_about(printer, "the address \"%s\" is no host name or IPv4 address", record->address);
         return;
     }
     printer->port = PORT_TCP;
@@ -124,7 +131,7 @@ static void plan_port(PlanPrinter* printer)
     append_port_text(&name, record->address);
     if (record->protocol == PROTOCOL_LPR) {
         if (record->queueName == NULL || record->queueName[0] == '\0') {
-            set_problem(printer, "LPR printing needs a queue name%s", "");
+            set_problem(printer, "LPR printing needs a queue name");
         } else {
             printer->queue = inst_strdup(record->queueName);
             inst_buf_puts(&name, "_LPR_");
@@ -185,7 +192,7 @@ static void plan_driver(PlanPrinter* printer, const char* packageFolder)
 {
     const ScriptPrinter* record = printer->record;
     if (record->modelName[0] == '\0') {
-        set_problem(printer, "the printer has no model name%s", "");
+        set_problem(printer, "the printer has no model name");
         return;
     }
     InstBuf prefixed = {0};
@@ -204,7 +211,7 @@ static void plan_driver(PlanPrinter* printer, const char* packageFolder)
         InstBuf why = {0};
         inst_buf_printf(&why, "no INF file in %s names the model \"%s\"", folder, withMaker);
         char* text = inst_buf_take(&why);
-        set_problem(printer, "%s", text);
+        set_problem(printer, text);
         free(text);
         free(folder);
     }
@@ -246,7 +253,7 @@ static void plan_printer(PlanPrinter* printer, const ScriptPrinter* record, cons
     printer->target = record->connection == 1 ? TARGET_DEVICE : TARGET_PORT;
     if (printer->target == TARGET_PORT) {
         if (record->printerName[0] == '\0')
-            set_problem(printer, "the printer has no name%s", "");
+            set_problem(printer, "the printer has no name");
         plan_port(printer);
     }
     plan_info(printer, packageFolder);

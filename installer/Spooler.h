@@ -12,7 +12,7 @@
 unsigned long spool_tcp_port(const PlanPrinter* printer, char** portName);
 /* A local port (created when the local port monitor does not list it yet). */
 unsigned long spool_local_port(const char* name);
-/* Stages and installs the driver; infFolder is the INF's folder on disk. */
+/* Stages and installs the driver from the package folder; *how receives how it went about it (a new string). */
 unsigned long spool_driver(const PlanPrinter* printer, const char* packageFolder, char** how);
 /* Adds the printer, or in update mode changes an existing one of that name. */
 unsigned long spool_printer(const PlanPrinter* printer, const char* portName, int* changed);
