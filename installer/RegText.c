@@ -25,13 +25,15 @@ static uint32_t hex_number(const char* text, size_t length)
     return value;
 }
 
+/* The data always end in a NUL byte past size, so that any value can be read as a C string. */
 static void set_bytes(RegTextValue* value, uint32_t type, const void* data, size_t size)
 {
     value->type = type;
     value->size = size;
-    value->data = (uint8_t*)inst_alloc(size);
+    value->data = (uint8_t*)inst_alloc(size + 1);
     if (size > 0)
         memcpy(value->data, data, size);
+    value->data[size] = 0;
 }
 
 static int parse_string(const char* text, RegTextValue* value)
@@ -118,7 +120,7 @@ char* reg_text_describe(const RegTextValue* value)
 {
     InstBuf buf = {0};
     if (value->type == REG_TEXT_STRING) {
-        inst_buf_printf(&buf, "string \"%s\"", value->size > 0 ? (const char*)value->data : "");
+        inst_buf_printf(&buf, "string \"%s\"", (const char*)value->data);
     } else if (value->type == REG_TEXT_DWORD && value->size == 4) {
         const uint32_t number = (uint32_t)value->data[0] | (uint32_t)value->data[1] << 8 |
                                 (uint32_t)value->data[2] << 16 | (uint32_t)value->data[3] << 24;

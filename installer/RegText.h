@@ -11,7 +11,7 @@
 
 typedef struct RegTextValue {
     uint32_t type;
-    uint8_t* data; /* a string holds UTF-8 with its terminating NUL */
+    uint8_t* data; /* a string holds UTF-8 with its terminating NUL; one NUL byte always follows size */
     size_t size;
 } RegTextValue;
 

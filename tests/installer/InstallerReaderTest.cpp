@@ -238,6 +238,7 @@ TEST(InstallerRegistryText, ParsesEveryNotation)
         {"hex:", "hex:"},
         {"hex(2):41,00", "hex(2):41,00"},
         {"HEX(7):1ff,\t2", "hex(7):FF,02"},
+        {"hex(1):41,42", "string \"AB\""}, // a string without its NUL, as a text may write it
         {"hexes", "hex(0):E0"},
         {"abc", nullptr},
         {"", nullptr},
