@@ -47,12 +47,14 @@ static void show(const Arguments* arguments, const char* text, UINT style)
 static void print(const char* text)
 {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE opened = INVALID_HANDLE_VALUE;
     if (out == NULL || out == INVALID_HANDLE_VALUE) {
         if (!AttachConsole(ATTACH_PARENT_PROCESS))
             return;
-        out = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-        if (out == INVALID_HANDLE_VALUE)
+        opened = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        if (opened == INVALID_HANDLE_VALUE)
             return;
+        out = opened;
     }
     DWORD mode = 0;
     DWORD done = 0;
@@ -63,6 +65,8 @@ static void print(const char* text)
     } else {
         WriteFile(out, text, (DWORD)strlen(text), &done, NULL);
     }
+    if (opened != INVALID_HANDLE_VALUE)
+        CloseHandle(opened);
 }
 
 static int is_switch(const wchar_t* argument, const wchar_t* name)

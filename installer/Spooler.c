@@ -224,7 +224,7 @@ static wchar_t* driver_file(const char* infFolder, const InstList* below, const 
         const char* slash = strrchr(item, '\\');
         if (inst_equals_nocase(slash != NULL ? slash + 1 : item, name)) {
             char* path = inst_fs_join(infFolder, item);
-            wchar_t* full = wide_long_path(path);
+            wchar_t* full = wide_full_path(path);
             free(path);
             return full;
         }
@@ -315,13 +315,13 @@ unsigned long spool_driver(const PlanPrinter* printer, const char* packageFolder
     char* slash = strrchr(infFolder, '\\');
     if (slash != NULL)
         *slash = '\0';
-    wchar_t* wideInf = wide_long_path(infPath);
+    wchar_t* wideInf = wide_full_path(infPath);
     wchar_t staged[MAX_PATH];
     ULONG stagedLength = MAX_PATH;
     staged[0] = L'\0';
     /* Stage the driver package into the driver store, then install the model from the staged copy. */
-    const HRESULT upload = UploadPrinterDriverPackageW(NULL, wideInf + (wcsncmp(wideInf, L"\\\\?\\", 4) == 0 ? 4 : 0),
-                                                       NULL, UPDP_SILENT_UPLOAD, NULL, staged, &stagedLength);
+    const HRESULT upload =
+        UploadPrinterDriverPackageW(NULL, wideInf, NULL, UPDP_SILENT_UPLOAD, NULL, staged, &stagedLength);
     if (SUCCEEDED(upload)) {
         *how = inst_strdup("staged and installed with the driver package functions");
         error = from_hresult(InstallPrinterDriverFromPackageW(NULL, staged, driverName, NULL, 0));

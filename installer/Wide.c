@@ -28,7 +28,7 @@ char* utf8_from_wide(const wchar_t* text)
     return narrow;
 }
 
-wchar_t* wide_long_path(const char* path)
+wchar_t* wide_full_path(const char* path)
 {
     wchar_t* wide = wide_from_utf8(path);
     for (wchar_t* p = wide; *p != L'\0'; ++p) {
@@ -38,16 +38,23 @@ wchar_t* wide_long_path(const char* path)
     const DWORD length = GetFullPathNameW(wide, 0, NULL, NULL);
     if (length == 0)
         return wide;
-    wchar_t* full = (wchar_t*)inst_alloc(((size_t)length + 8) * sizeof(wchar_t));
-    if (GetFullPathNameW(wide, length, full, NULL) == 0) {
+    wchar_t* full = (wchar_t*)inst_alloc(((size_t)length + 1) * sizeof(wchar_t));
+    if (GetFullPathNameW(wide, length + 1, full, NULL) == 0) {
         free(full);
         return wide;
     }
     free(wide);
+    return full;
+}
+
+wchar_t* wide_long_path(const char* path)
+{
+    wchar_t* full = wide_full_path(path);
     if (wcsncmp(full, L"\\\\", 2) == 0 && (full[2] == L'?' || full[2] == L'.'))
         return full;
-    const wchar_t* prefix = wcsncmp(full, L"\\\\", 2) == 0 ? L"\\\\?\\UNC" : L"\\\\?\\";
-    const wchar_t* rest = wcsncmp(full, L"\\\\", 2) == 0 ? full + 1 : full;
+    const int unc = wcsncmp(full, L"\\\\", 2) == 0;
+    const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
+    const wchar_t* rest = unc ? full + 1 : full;
     wchar_t* result = (wchar_t*)inst_alloc((wcslen(prefix) + wcslen(rest) + 1) * sizeof(wchar_t));
     wcscpy(result, prefix);
     wcscat(result, rest);
