@@ -11,7 +11,8 @@ enum StubExitCode {
     STUB_EXIT_CANNOT_EXTRACT = 5, /* the folder or a file in it cannot be created or written */
     STUB_EXIT_CANNOT_RUN = 6,     /* CVSetUp.exe is there but cannot be started */
     STUB_EXIT_NO_INSTALLER = 7,   /* everything was extracted, but the package holds no CVSetUp.exe */
-    STUB_EXIT_NO_MEMORY = 8
+    STUB_EXIT_NO_MEMORY = 8,
+    STUB_EXIT_DISK_FULL = 9       /* the temporary folder has not enough space for the package */
 };
 
 #endif

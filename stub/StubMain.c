@@ -15,13 +15,15 @@
  *
  * Exit codes other than the installer's: see StubExit.h (2 own file unreadable, 3 no package, 4 package
  * truncated, corrupt or hostile, 5 cannot extract, 6 installer cannot be started, 7 no installer in
- * the package, 8 out of memory).
+ * the package, 8 out of memory, 9 no space in the temporary folder). Each is explained to the user in a
+ * message box, unless the stub was started with /quiet.
  *
  * For tests: when the environment variable PELLORA_STUB_KEEP names a folder, the archive is extracted
  * there instead (the folder is created when missing) and the folder is kept afterwards, whatever the
  * outcome.
  */
 #include "StubExit.h"
+#include "StubMessage.h"
 #include "StubPackage.h"
 #include "StubPlatform.h"
 #include "StubZip.h"
@@ -30,7 +32,7 @@
 
 #define INSTALLER_NAME "CVSetUp.exe"
 
-static int extract_and_run(StubInput* input, const StubPackage* package)
+static int extract_and_run(StubInput* input, const StubPackage* package, int* installerRan)
 {
     StubZip zip;
     int rc = stub_zip_read(input, package->archiveOffset, package->archiveLength, &zip);
@@ -38,8 +40,9 @@ static int extract_and_run(StubInput* input, const StubPackage* package)
         return rc;
     StubFolder* folder = stub_folder_create();
     if (folder == NULL) {
+        rc = stub_extract_failure();
         stub_zip_free(&zip);
-        return STUB_EXIT_CANNOT_EXTRACT;
+        return rc;
     }
     rc = stub_zip_extract(input, package->archiveOffset, package->archiveLength, &zip, folder);
     if (rc == STUB_OK) {
@@ -49,8 +52,10 @@ static int extract_and_run(StubInput* input, const StubPackage* package)
         } else {
             int exitCode = 0;
             rc = stub_folder_run(folder, installer->path, package->command, &exitCode);
-            if (rc == STUB_OK)
+            if (rc == STUB_OK) {
+                *installerRan = 1;
                 rc = exitCode;
+            }
         }
     }
     stub_folder_finish(folder);
@@ -58,18 +63,28 @@ static int extract_and_run(StubInput* input, const StubPackage* package)
     return rc;
 }
 
-int main(void)
+/* The stub's own failures, before the installer ran or when it could not run. */
+static int is_own_failure(int rc, int installerRan)
 {
-    stub_platform_start();
+    return !installerRan && stub_failure_text(rc) != NULL;
+}
+
+int main(int argc, char** argv)
+{
+    const int quiet = stub_platform_start(argc, argv);
+    int installerRan = 0;
+    int rc = STUB_EXIT_UNREADABLE;
     StubInput* input = stub_input_open_self();
-    if (input == NULL)
-        return STUB_EXIT_UNREADABLE;
-    StubPackage package;
-    int rc = stub_package_read(input, &package);
-    if (rc == STUB_OK) {
-        rc = extract_and_run(input, &package);
-        stub_package_free(&package);
+    if (input != NULL) {
+        StubPackage package;
+        rc = stub_package_read(input, &package);
+        if (rc == STUB_OK) {
+            rc = extract_and_run(input, &package, &installerRan);
+            stub_package_free(&package);
+        }
+        stub_input_close(input);
     }
-    stub_input_close(input);
+    if (!quiet && is_own_failure(rc, installerRan))
+        stub_report(stub_failure_text(rc));
     return rc;
 }

@@ -5,8 +5,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
-/* Settles process-wide settings before anything else runs. */
-void stub_platform_start(void);
+/* Settles process-wide settings before anything else runs and notes the stub's own arguments, which the
+   installer receives after the command string. 1 when one of them is "/quiet" (no window at all). */
+int stub_platform_start(int argc, char** argv);
+/* Tells the user why the package cannot be installed: a message box on Windows, standard error elsewhere. */
+void stub_report(const char* text);
+/* STUB_EXIT_DISK_FULL when the file or folder call that has just failed ran out of space, else
+   STUB_EXIT_CANNOT_EXTRACT. */
+int stub_extract_failure(void);
 
 /* The stub's own file, opened for reading. */
 typedef struct StubInput StubInput;
@@ -34,8 +40,10 @@ StubOutput* stub_output_create(StubFolder* folder, const char* relative);
 int stub_output_write(StubOutput* output, const void* data, size_t length);
 /* Closes the file; with keep == 0 the file is deleted. 0 when the file was closed cleanly. */
 int stub_output_close(StubOutput* output, int keep);
-/* Runs the program relative (a file directly in the folder) with command as its only argument and the
-   folder as its working folder, waits for it and stores its exit code. STUB_OK or STUB_EXIT_CANNOT_RUN. */
+/* Runs the program relative (a file directly in the folder) with command and the stub's own arguments as
+   its arguments and the folder as its working folder, waits for it and for every process it started
+   (Windows: a job object; Linux: the stub is their subreaper), and stores the first process's exit code.
+   STUB_OK or STUB_EXIT_CANNOT_RUN. */
 int stub_folder_run(StubFolder* folder, const char* relative, const char* command, int* exitCode);
 /* Removes the folder with everything in it (unless it is the kept folder) and frees it. */
 void stub_folder_finish(StubFolder* folder);

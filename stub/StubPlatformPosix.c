@@ -1,6 +1,7 @@
 /* File, folder and process services of the stub on POSIX systems (Linux: the own file is /proc/self/exe). */
 #ifndef _WIN32
 
+#define _DEFAULT_SOURCE
 #define _XOPEN_SOURCE 700
 #define _FILE_OFFSET_BITS 64
 
@@ -13,10 +14,14 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #define KEEP_VARIABLE "PELLORA_STUB_KEEP"
 #define FOLDER_PREFIX "pellora-"
@@ -39,8 +44,36 @@ struct StubOutput {
     char* name;
 };
 
-void stub_platform_start(void)
+static int g_argumentCount;
+static char** g_arguments;
+
+static int is_quiet_switch(const char* argument)
 {
+    return (argument[0] == '/' || argument[0] == '-') && strcasecmp(argument + 1, "quiet") == 0;
+}
+
+int stub_platform_start(int argc, char** argv)
+{
+#ifdef __linux__
+    /* Processes the installer leaves behind become the stub's children, so that it can wait for them. */
+    prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
+#endif
+    g_argumentCount = argc > 1 ? argc - 1 : 0;
+    g_arguments = argv + 1;
+    int quiet = 0;
+    for (int i = 0; i < g_argumentCount; ++i)
+        quiet = quiet || is_quiet_switch(g_arguments[i]);
+    return quiet;
+}
+
+void stub_report(const char* text)
+{
+    fprintf(stderr, "Pellora package: %s\n", text);
+}
+
+int stub_extract_failure(void)
+{
+    return errno == ENOSPC || errno == EDQUOT ? STUB_EXIT_DISK_FULL : STUB_EXIT_CANNOT_EXTRACT;
 }
 
 StubInput* stub_input_open_self(void)
@@ -254,6 +287,14 @@ int stub_output_close(StubOutput* output, int keep)
     return rc;
 }
 
+/* Reaps every process the installer left behind until none is left. */
+static void wait_for_descendants(void)
+{
+    int status = 0;
+    while (waitpid(-1, &status, 0) > 0 || errno == EINTR) {
+    }
+}
+
 int stub_folder_run(StubFolder* folder, const char* relative, const char* command, int* exitCode)
 {
     const size_t folderLength = strlen(folder->path);
@@ -272,8 +313,14 @@ int stub_folder_run(StubFolder* folder, const char* relative, const char* comman
     fflush(NULL);
     const pid_t child = fork();
     if (child == 0) {
-        char* const arguments[] = {program, (char*)command, NULL};
+        char** arguments = (char**)calloc((size_t)g_argumentCount + 3, sizeof *arguments);
         close(report[0]);
+        if (arguments == NULL)
+            _exit(127);
+        arguments[0] = program;
+        arguments[1] = (char*)command;
+        for (int i = 0; i < g_argumentCount; ++i)
+            arguments[i + 2] = g_arguments[i];
         if (fchdir(folder->fd) == 0)
             execv(program, arguments);
         const int error = errno;
@@ -298,6 +345,7 @@ int stub_folder_run(StubFolder* folder, const char* relative, const char* comman
         if (errno != EINTR)
             return STUB_EXIT_CANNOT_RUN;
     }
+    wait_for_descendants();
     if (got > 0)
         return STUB_EXIT_CANNOT_RUN;
     if (WIFEXITED(status))

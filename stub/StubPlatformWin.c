@@ -353,38 +353,130 @@ int stub_output_close(StubOutput* output, int keep)
     return rc;
 }
 
-/* Starts the installer; one that asks for administrator rights can only be started through the shell. */
-static HANDLE start_process(const StubFolder* folder, wchar_t* program, wchar_t* argument)
+/* The stub's own arguments as they stand on its command line, after its program name. */
+static const wchar_t* own_arguments(void)
+{
+    const wchar_t* line = GetCommandLineW();
+    if (*line == L'"') {
+        ++line;
+        while (*line != L'\0' && *line != L'"')
+            ++line;
+        if (*line == L'"')
+            ++line;
+    } else {
+        while (*line != L'\0' && *line != L' ' && *line != L'\t')
+            ++line;
+    }
+    while (*line == L' ' || *line == L'\t')
+        ++line;
+    return line;
+}
+
+/* A job that reports when its last process has ended; NULL when the system offers none. */
+typedef struct Job {
+    HANDLE job;
+    HANDLE port;
+} Job;
+
+static void job_open(Job* job)
+{
+    job->job = CreateJobObjectW(NULL, NULL);
+    job->port = job->job != NULL ? CreateIoCompletionPort(INVALID_HANDLE_VALUE, NULL, 0, 1) : NULL;
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association;
+    association.CompletionKey = job->job;
+    association.CompletionPort = job->port;
+    if (job->port == NULL ||
+        !SetInformationJobObject(job->job, JobObjectAssociateCompletionPortInformation, &association,
+                                 sizeof association)) {
+        if (job->port != NULL)
+            CloseHandle(job->port);
+        if (job->job != NULL)
+            CloseHandle(job->job);
+        job->job = job->port = NULL;
+    }
+}
+
+static void job_close(Job* job)
+{
+    if (job->port != NULL)
+        CloseHandle(job->port);
+    if (job->job != NULL)
+        CloseHandle(job->job);
+    job->job = job->port = NULL;
+}
+
+static int job_empty(const Job* job)
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting;
+    memset(&accounting, 0, sizeof accounting);
+    return !QueryInformationJobObject(job->job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                      NULL) ||
+           accounting.ActiveProcesses == 0;
+}
+
+/* Waits until the job's last process has ended: the job's message, or its process count polled once a
+   second in case a message goes missing. */
+static void job_wait(const Job* job)
+{
+    for (;;) {
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        LPOVERLAPPED detail = NULL;
+        const BOOL got = GetQueuedCompletionStatus(job->port, &message, &key, &detail, 1000);
+        if (got && key == (ULONG_PTR)job->job && message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
+            return;
+        if (job_empty(job))
+            return;
+    }
+}
+
+/* Starts the installer suspended inside the job, so that every process it starts joins the job; one that
+   asks for administrator rights can only be started through the shell. */
+static HANDLE start_process(const StubFolder* folder, wchar_t* program, wchar_t* argument, Job* job)
 {
     STARTUPINFOW startup;
     PROCESS_INFORMATION process;
     memset(&startup, 0, sizeof startup);
     memset(&process, 0, sizeof process);
     startup.cb = sizeof startup;
-    wchar_t* line = join(L"\"", program, L"\" ", argument);
-    if (line == NULL)
+    const wchar_t* extra = own_arguments();
+    wchar_t* tail = join(argument, *extra != L'\0' ? L" " : NULL, extra, NULL);
+    wchar_t* line = tail != NULL ? join(L"\"", program, L"\" ", tail) : NULL;
+    if (line == NULL) {
+        free(tail);
         return NULL;
-    const BOOL started = CreateProcessW(program, line, NULL, NULL, FALSE, 0, NULL, folder->path, &startup, &process);
+    }
+    const DWORD flags = job->job != NULL ? CREATE_SUSPENDED : 0;
+    const BOOL started = CreateProcessW(program, line, NULL, NULL, FALSE, flags, NULL, folder->path, &startup, &process);
     const DWORD error = GetLastError();
     free(line);
     if (started) {
+        if (job->job != NULL && !AssignProcessToJobObject(job->job, process.hProcess))
+            job_close(job); /* a job the system does not allow here: wait for the first process only */
+        ResumeThread(process.hThread);
         CloseHandle(process.hThread);
+        free(tail);
         return process.hProcess;
     }
-    if (error != ERROR_ELEVATION_REQUIRED)
+    if (error != ERROR_ELEVATION_REQUIRED) {
+        free(tail);
         return NULL;
+    }
     SHELLEXECUTEINFOW info;
     memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
     info.lpFile = program;
-    info.lpParameters = argument;
+    info.lpParameters = tail;
     info.lpDirectory = folder->path;
     info.nShow = SW_SHOWNORMAL;
     const HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const BOOL executed = ShellExecuteExW(&info);
     if (SUCCEEDED(com))
         CoUninitialize();
+    free(tail);
+    if (executed && info.hProcess != NULL && job->job != NULL && !AssignProcessToJobObject(job->job, info.hProcess))
+        job_close(job);
     return executed ? info.hProcess : NULL;
 }
 
@@ -402,15 +494,20 @@ int stub_folder_run(StubFolder* folder, const char* relative, const char* comman
         }
         program = join(folder->path, L"\\", wideRelative, NULL);
     }
-    const HANDLE process = program != NULL ? start_process(folder, program, argument) : NULL;
+    Job job;
+    job_open(&job);
+    const HANDLE process = program != NULL ? start_process(folder, program, argument, &job) : NULL;
     if (process != NULL) {
         DWORD code = 0;
         if (WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code)) {
             *exitCode = (int)code;
             rc = STUB_OK;
         }
+        if (job.job != NULL)
+            job_wait(&job);
         CloseHandle(process);
     }
+    job_close(&job);
     free(program);
     free(argument);
     free(wideRelative);
@@ -456,11 +553,37 @@ void stub_folder_finish(StubFolder* folder)
     free(folder);
 }
 
-void stub_platform_start(void)
+int stub_platform_start(int argc, char** argv)
 {
+    (void)argc;
+    (void)argv; /* the wide command line is read instead, so that no name is lost to the code page */
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     /* Keep the package's own folder (often a download folder) out of the library search. */
     SetDllDirectoryW(L"");
+    int count = 0;
+    int quiet = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; arguments != NULL && i < count; ++i) {
+        if ((arguments[i][0] == L'/' || arguments[i][0] == L'-') && lstrcmpiW(arguments[i] + 1, L"quiet") == 0)
+            quiet = 1;
+    }
+    if (arguments != NULL)
+        LocalFree(arguments);
+    return quiet;
+}
+
+void stub_report(const char* text)
+{
+    wchar_t* wide = to_wide(text, CP_UTF8);
+    if (wide != NULL)
+        MessageBoxW(NULL, wide, L"Pellora printer package", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    free(wide);
+}
+
+int stub_extract_failure(void)
+{
+    const DWORD error = GetLastError();
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? STUB_EXIT_DISK_FULL : STUB_EXIT_CANNOT_EXTRACT;
 }
 
 #endif

@@ -394,7 +394,7 @@ static int copy_stored(StubInput* input, uint64_t at, const StubZipEntry* entry,
             return rc;
         *crc = crc32(*crc, buffers->in, (uInt)chunk);
         if (stub_output_write(output, buffers->in, chunk) != 0)
-            return STUB_EXIT_CANNOT_EXTRACT;
+            return stub_extract_failure();
         at += chunk;
         left -= chunk;
         *produced += chunk;
@@ -443,7 +443,7 @@ static int copy_deflated(StubInput* input, uint64_t at, const StubZipEntry* entr
         }
         *crc = crc32(*crc, buffers->out, (uInt)have);
         if (have > 0 && stub_output_write(output, buffers->out, have) != 0)
-            rc = STUB_EXIT_CANNOT_EXTRACT;
+            rc = stub_extract_failure();
         *produced += have;
     }
     inflateEnd(&stream);
@@ -459,7 +459,7 @@ static int extract_file(StubInput* input, uint64_t base, uint64_t length, const 
         return rc;
     StubOutput* output = stub_output_create(folder, entry->path);
     if (output == NULL)
-        return STUB_EXIT_CANNOT_EXTRACT;
+        return stub_extract_failure();
     uLong crc = crc32(0L, Z_NULL, 0);
     uint64_t produced = 0;
     if (entry->method == METHOD_STORE)
@@ -483,7 +483,7 @@ int stub_zip_extract(StubInput* input, uint64_t offset, uint64_t length, const S
         const StubZipEntry* entry = &zip->entries[i];
         if (entry->isFolder) {
             if (entry->path[0] != '\0' && stub_folder_make_dirs(folder, entry->path) != 0)
-                rc = STUB_EXIT_CANNOT_EXTRACT;
+                rc = stub_extract_failure();
         } else {
             rc = extract_file(input, offset, length, entry, folder, &buffers);
         }

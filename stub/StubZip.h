@@ -35,7 +35,8 @@ typedef struct StubZip {
    STUB_EXIT_NO_MEMORY. */
 int stub_zip_read(StubInput* input, uint64_t offset, uint64_t length, StubZip* zip);
 /* Extracts every entry into folder, checking sizes and CRC-32 of each; a file that fails is deleted.
-   STUB_OK, STUB_EXIT_BAD_PACKAGE, STUB_EXIT_UNREADABLE, STUB_EXIT_CANNOT_EXTRACT or STUB_EXIT_NO_MEMORY. */
+   STUB_OK, STUB_EXIT_BAD_PACKAGE, STUB_EXIT_UNREADABLE, STUB_EXIT_CANNOT_EXTRACT, STUB_EXIT_DISK_FULL or
+   STUB_EXIT_NO_MEMORY. */
 int stub_zip_extract(StubInput* input, uint64_t offset, uint64_t length, const StubZip* zip, StubFolder* folder);
 /* A file entry directly in the root whose name equals name ignoring ASCII letter case; NULL if none. */
 const StubZipEntry* stub_zip_find_root_file(const StubZip* zip, const char* name);

@@ -5,6 +5,7 @@
 #include "core/util/Support.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -33,6 +34,7 @@ constexpr int kExitNoPackage = 3;
 constexpr int kExitBadPackage = 4;
 constexpr int kExitCannotRun = 6;
 constexpr int kExitNoInstaller = 7;
+constexpr int kExitDiskFull = 9;
 constexpr std::size_t kHeaderOffset = 512000;
 
 std::string ReadBytes(const fs::path& path)
@@ -259,8 +261,13 @@ protected:
     fs::path PackagePath() const { return Root() / "package.exe"; }
     fs::path ReportPath() const { return Root() / "report.txt"; }
 
-    // Writes the package and runs it; the extraction goes to Keep() when keep is set.
-    int Run(const std::string& packageBytes, bool keep = true)
+    fs::path ErrorPath() const { return Root() / "stderr.txt"; }
+    std::string ErrorText() const { return ReadBytes(ErrorPath()); }
+
+    // Writes the package and runs it with arguments, its standard error going to ErrorPath(); the
+    // extraction goes to Keep() when keep is set. wrapper runs in front of the package when not empty.
+    int Run(const std::string& packageBytes, bool keep = true, std::vector<std::string> arguments = {},
+            std::vector<std::string> wrapper = {})
     {
         WriteBytes(PackagePath(), packageBytes);
         fs::permissions(PackagePath(), fs::perms::owner_all);
@@ -277,10 +284,19 @@ protected:
         for (std::string& variable : variables)
             environment.push_back(variable.data());
         environment.push_back(nullptr);
-        std::string program = PackagePath().string();
-        char* arguments[] = {program.data(), nullptr};
+        arguments.insert(arguments.begin(), PackagePath().string());
+        arguments.insert(arguments.begin(), wrapper.begin(), wrapper.end());
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, ErrorPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t child = 0;
-        if (posix_spawn(&child, program.c_str(), nullptr, nullptr, arguments, environment.data()) != 0)
+        const int started = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environment.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (started != 0)
             return -1;
         int status = 0;
         if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
@@ -298,7 +314,7 @@ protected:
     // A shell script standing in for the installer: it reports its arguments and working folder.
     std::string InstallerScript(int exitCode) const
     {
-        return "#!/bin/sh\n{ printf '%s\\n' \"$#\" \"$1\"; pwd -P; if [ -f Project.qst ]; then echo template; fi; } > '" +
+        return "#!/bin/sh\n{ printf '%s\\n' \"$#\" \"$@\"; pwd -P; if [ -f Project.qst ]; then echo template; fi; } > '" +
                ReportPath().string() + "'\nexit " + std::to_string(exitCode) + "\n";
     }
 
@@ -318,6 +334,7 @@ protected:
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Root()))
             entries.insert(fs::relative(entry.path(), Root()).generic_string());
         entries.erase("keep");
+        entries.erase("stderr.txt");
         EXPECT_EQ(entries, (std::set<std::string>{"package.exe", "tmp"}));
     }
 
@@ -572,6 +589,76 @@ TEST_F(StubTest, FileWithoutAValidHeaderIsNoPackage)
     trailerWithoutSize.replace(trailerWithoutSize.size() - 4, 4, U32(0));
     EXPECT_EQ(Run(trailerWithoutSize), kExitNoPackage);
     ExpectNothingWritten();
+}
+
+TEST_F(StubTest, PassesItsOwnArgumentsAfterTheCommandString)
+{
+    LibZip zip;
+    zip.AddFile("CVSetUp.exe", InstallerScript(0));
+    zip.AddFile("Project.qst", "[SOFTWARE]\r\n");
+    Package package;
+    package.archive = zip.Bytes(Root() / "scratch.zip");
+    EXPECT_EQ(Run(PackageBytes(m_stub, package), false, {"/quiet", "/log", "C:\\Logs\\a b.log"}), 0);
+    const std::vector<std::string> report = ReportLines();
+    ASSERT_EQ(report.size(), 7u);
+    EXPECT_EQ(report[0], "4");
+    EXPECT_EQ(report[1], "\"Project.qst\"");
+    EXPECT_EQ(report[2], "/quiet");
+    EXPECT_EQ(report[3], "/log");
+    EXPECT_EQ(report[4], "C:\\Logs\\a b.log");
+}
+
+TEST_F(StubTest, ExplainsItsOwnFailuresUnlessQuiet)
+{
+    LibZip zip;
+    zip.AddFile("CVSetUp.exe", InstallerScript(0));
+    zip.AddFile("DRIVER_000/000/data.bin", RandomBytes(100000, 9), true);
+    Package package;
+    package.archive = zip.Bytes(Root() / "scratch.zip");
+    const std::string cut = PackageBytes(m_stub, package).substr(0, kHeaderOffset + 40);
+
+    EXPECT_EQ(Run(cut), kExitBadPackage);
+    EXPECT_EQ(ErrorText(), "Pellora package: The printer package is damaged. Copy the package again.\n");
+    EXPECT_EQ(Run(cut, true, {"/QUIET"}), kExitBadPackage);
+    EXPECT_EQ(ErrorText(), "");
+
+    LibZip noInstaller;
+    noInstaller.AddFile("Project.qst", "x");
+    EXPECT_EQ(RunArchive(noInstaller.Bytes(Root() / "scratch.zip"), false), kExitNoInstaller);
+    EXPECT_NE(ErrorText().find("holds no installer (CVSetUp.exe)"), std::string::npos) << ErrorText();
+
+    // The installer's own exit codes are its business: the stub says nothing about them.
+    LibZip failing;
+    failing.AddFile("CVSetUp.exe", InstallerScript(kExitBadPackage));
+    EXPECT_EQ(RunArchive(failing.Bytes(Root() / "scratch.zip"), false), kExitBadPackage);
+    EXPECT_EQ(ErrorText(), "");
+}
+
+TEST_F(StubTest, WaitsForEveryProcessTheInstallerLeavesBehind)
+{
+    const fs::path copy = Root() / "copied-later.qst";
+    LibZip zip;
+    zip.AddFile("CVSetUp.exe", "#!/bin/sh\n( sleep 1; cat Project.qst > '" + copy.string() + "' ) &\nexit 3\n");
+    zip.AddFile("Project.qst", "[SOFTWARE]\r\nFILE=Pellora\r\n");
+    EXPECT_EQ(RunArchive(zip.Bytes(Root() / "scratch.zip"), false), 3);
+    EXPECT_EQ(ReadBytes(copy), "[SOFTWARE]\r\nFILE=Pellora\r\n") << "the process left behind still found its files";
+    EXPECT_TRUE(TempIsEmpty());
+}
+
+// The temporary folder is a small file system of its own, mounted in a mount namespace of the test's own.
+TEST_F(StubTest, ReportsATemporaryFolderWithoutSpace)
+{
+    LibZip zip;
+    zip.AddFile("CVSetUp.exe", InstallerScript(0));
+    zip.AddFile("DRIVER_000/000/big.bin", RandomBytes(400000, 11), true);
+    Package package;
+    package.archive = zip.Bytes(Root() / "scratch.zip");
+    const std::vector<std::string> smallTemp = {
+        "unshare", "--mount", "--propagation", "private", "sh", "-c",
+        "mount -t tmpfs -o size=128k tmpfs \"$TMPDIR\" && exec \"$0\" \"$@\""};
+    EXPECT_EQ(Run(PackageBytes(m_stub, package), false, {}, smallTemp), kExitDiskFull);
+    EXPECT_NE(ErrorText().find("not enough space in the temporary folder"), std::string::npos) << ErrorText();
+    EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
 TEST(StubResourceTest, WindowsStubIsAPaddedX64Program)

@@ -1,0 +1,7 @@
+// Every installer test program runs in a temporary folder of its own.
+
+#include "support/IsolatedTempEnvironment.h"
+
+namespace {
+const bool g_registered = pellora::test::IsolatedTempEnvironment::Register();
+} // namespace
