@@ -11,8 +11,8 @@
 #include "core/package/PackageFile.h"
 #include "core/package/RuntimeFileSet.h"
 #include "core/package/StubResource.h"
-#include "core/util/Support.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,9 +1,9 @@
 // Writing and verifying a 1,000-printer install script, then reading every key back through the
 // profile layer. Leaves the script at $PELLORA_BENCH_OUT/script.qst for the comparison script.
 
-#include "core/util/Support.h"
 #include "core/platform/Profile.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 
 #include <benchmark/benchmark.h>
 

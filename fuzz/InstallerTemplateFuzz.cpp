@@ -5,8 +5,8 @@
 extern "C" {
 #include "DriverInf.h"
 #include "DriverInfo.h"
-#include "IniText.h"
 #include "InfText.h"
+#include "IniText.h"
 #include "InstText.h"
 #include "Plan.h"
 #include "Script.h"

@@ -1,9 +1,8 @@
 // Fuzz target: reading an arbitrary package, which must fail cleanly and never write outside its target folder.
 
+#include "FuzzSandbox.h"
 #include "core/package/PackageFile.h"
 #include "core/util/Support.h"
-
-#include "FuzzSandbox.h"
 
 #include <cstddef>
 #include <cstdint>

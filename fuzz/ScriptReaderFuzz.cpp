@@ -1,10 +1,9 @@
 // Fuzz target: an install script or project read from untrusted bytes, then written back.
 
-#include "core/util/Support.h"
+#include "FuzzSandbox.h"
 #include "core/platform/Profile.h"
 #include "core/script/ScriptFile.h"
-
-#include "FuzzSandbox.h"
+#include "core/util/Support.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,7 @@
 // Fuzz target: extraction of an arbitrary archive, which must never write outside its target folder.
 
-#include "core/package/ZipArchive.h"
-
 #include "FuzzSandbox.h"
+#include "core/package/ZipArchive.h"
 
 #include <cstddef>
 #include <cstdint>

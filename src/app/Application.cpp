@@ -7,9 +7,9 @@
 #include "core/discovery/ModelList.h"
 #include "core/i18n/StringTable.h"
 #include "core/model/ViewMode.h"
-#include "core/util/Support.h"
 #include "core/platform/DropFilesBlock.h"
 #include "core/script/OnePrinterScript.h"
+#include "core/util/Support.h"
 #include "ui/frame/FrameOptions.h"
 
 #include <clocale>

@@ -4,10 +4,10 @@
 
 #include "app/CommandLine.h"
 #include "app/Messages.h"
-#include "core/platform/UserSettings.h"
 #include "app/SingleInstance.h"
-#include "core/util/MessageNumbers.h"
 #include "core/document/BuildEnvironment.h"
+#include "core/platform/UserSettings.h"
+#include "core/util/MessageNumbers.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -6,8 +6,8 @@
 #include "app/ReporterMessageService.h"
 #include "app/TerminationSignals.h"
 #include "app/ViewModeInputFilter.h"
-#include "ui/frame/MainFrame.h"
 #include "ui/dialogs/SplashScreen.h"
+#include "ui/frame/MainFrame.h"
 
 #include <QApplication>
 #include <QFont>

@@ -3,13 +3,13 @@
 #include "cli/MessagePrinter.h"
 #include "cli/ProgressDisplay.h"
 #include "core/discovery/ModelList.h"
-#include "core/i18n/StringTable.h"
 #include "core/document/Corvan2Doc.h"
+#include "core/i18n/StringTable.h"
 #include "core/package/PackageFile.h"
-#include "core/util/Support.h"
 #include "core/script/OnePrinterScript.h"
 #include "core/script/ScriptFile.h"
 #include "core/util/MessageNumbers.h"
+#include "core/util/Support.h"
 
 #include <csignal>
 #include <cstdio>

@@ -2,9 +2,9 @@
 
 #include "app/DropFilesHandOver.h"
 #include "app/SingleInstance.h"
+#include "core/platform/DropFilesBlock.h"
 #include "core/util/IniFile.h"
 #include "core/util/Support.h"
-#include "core/platform/DropFilesBlock.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>

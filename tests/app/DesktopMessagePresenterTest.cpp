@@ -1,7 +1,7 @@
 #include "app/DesktopMessagePresenter.h"
 
-#include "app/GuiSession.h"
 #include "QtTestApplication.h"
+#include "app/GuiSession.h"
 
 #include <gtest/gtest.h>
 

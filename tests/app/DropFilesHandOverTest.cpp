@@ -1,10 +1,10 @@
 #include "app/DropFilesHandOver.h"
 
+#include "QtTestApplication.h"
 #include "app/SingleInstance.h"
-#include "core/util/Support.h"
 #include "core/platform/DropFilesBlock.h"
 #include "core/platform/UserSettings.h"
-#include "QtTestApplication.h"
+#include "core/util/Support.h"
 
 #include <QElapsedTimer>
 

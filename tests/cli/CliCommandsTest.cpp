@@ -1,8 +1,8 @@
 // The commands of pellora-cli, run as a separate process from a temporary program folder.
 
 #include "core/package/PackageFile.h"
-#include "core/util/Support.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 #include "support/TestProgramFolder.h"
 

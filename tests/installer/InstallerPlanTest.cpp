@@ -1,13 +1,12 @@
 // The installer's plan for packages that the program itself builds, and the rules for port names.
 
 #include "InstallerCore.h"
-
 #include "core/model/PrinterInfo.h"
 #include "core/package/PackageBuilder.h"
 #include "core/package/PackageFile.h"
 #include "core/package/StubResource.h"
-#include "core/package/Support.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 #include "support/FileTreeSupport.h"
 #include "support/TestProgramFolder.h"
 
@@ -56,7 +55,7 @@ protected:
     {
         const fs::path output = m_temp.path() / packageName;
         PackageBuilder builder(m_program.path(), {"CVSetUp.exe"}, PackageStubResource());
-        EXPECT_TRUE(builder.BuildPackage(m_script, output)) << builder.lastError();
+        EXPECT_TRUE(builder.BuildPackage(m_script, output)) << builder.status().text();
         const fs::path folder = m_temp.path() / "extracted";
         fs::remove_all(folder);
         CPackageFile package;

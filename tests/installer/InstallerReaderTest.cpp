@@ -2,11 +2,10 @@
 // driver install information files, each fed with what the program itself writes where it can.
 
 #include "InstallerCore.h"
-
 #include "core/model/PrinterInfo.h"
 #include "core/package/DriverInfo.h"
-#include "core/package/Support.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 #include "support/TestProgramFolder.h"
 
 #include <gtest/gtest.h>

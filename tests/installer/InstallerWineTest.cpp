@@ -2,13 +2,12 @@
 // Windows stub, as far as Wine's spooler goes. All cases share one Wine prefix.
 
 #include "InstallerCore.h"
-
 #include "core/model/PrinterInfo.h"
 #include "core/package/PackageBuilder.h"
 #include "core/package/PackageFile.h"
 #include "core/package/StubResource.h"
-#include "core/package/Support.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 #include "support/FileTreeSupport.h"
 #include "support/TestProgramFolder.h"
 #include "support/WinePrefix.h"
@@ -90,7 +89,7 @@ protected:
     {
         const fs::path output = m_temp.path() / name;
         PackageBuilder builder(m_program.path(), {"CVSetUp.exe"}, PackageStubResource());
-        EXPECT_TRUE(builder.BuildPackage(m_script, output)) << builder.lastError();
+        EXPECT_TRUE(builder.BuildPackage(m_script, output)) << builder.status().text();
         return output;
     }
 

@@ -3,7 +3,7 @@
 
 #include "core/package/PackageFile.h"
 #include "core/package/StubResource.h"
-#include "core/package/Support.h"
+#include "core/util/Support.h"
 #include "support/FileTreeSupport.h"
 #include "support/WinePrefix.h"
 

@@ -3,16 +3,16 @@
 // What the tests of the main frame, its bars and its child frames share: string tables made from the
 // program's own text fragments, a settings file of their own, and a message service that records.
 
+#include "WaitFor.h"
 #include "core/i18n/StringTable.h"
 #include "core/model/ViewMode.h"
-#include "core/util/Support.h"
 #include "core/platform/UserSettings.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 #include "ui/frame/FrameOptions.h"
 #include "ui/frame/MainFrameIds.h"
 #include "ui/shared/MessageService.h"
-#include "WaitFor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

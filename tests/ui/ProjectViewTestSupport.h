@@ -4,10 +4,10 @@
 // of numbered messages, a driver for modal dialogs, and a program folder that can build packages.
 
 #include "MessageRecorder.h"
-#include "WaitFor.h"
 #include "StubPaths.h"
-#include "core/i18n/StringTable.h"
+#include "WaitFor.h"
 #include "core/document/Corvan2Doc.h"
+#include "core/i18n/StringTable.h"
 #include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 #include "ui/shared/MessageService.h"

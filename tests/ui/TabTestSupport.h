@@ -4,8 +4,8 @@
 // messages, string tables made from the tab text fragments, and a driver for modal dialogs.
 
 #include "MessageRecorder.h"
-#include "core/i18n/StringTable.h"
 #include "core/document/Corvan2Doc.h"
+#include "core/i18n/StringTable.h"
 #include "support/StringTableFixture.h"
 #include "ui/shared/MessageService.h"
 #include "ui/shared/TabHost.h"

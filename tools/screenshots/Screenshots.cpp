@@ -3,18 +3,18 @@
 // English and German.
 
 #include "app/InteractiveStart.h"
-#include "core/util/MessageNumbers.h"
 #include "app/QtMessagePresenter.h"
-#include "core/i18n/StringTable.h"
 #include "core/document/Corvan2Doc.h"
-#include "core/util/Support.h"
+#include "core/i18n/StringTable.h"
 #include "core/platform/UserSettings.h"
+#include "core/util/MessageNumbers.h"
+#include "core/util/Support.h"
 #include "ui/dialogs/AboutBox.h"
 #include "ui/frame/ChildFrame.h"
+#include "ui/frame/MainFrame.h"
 #include "ui/project/Corvan2View.h"
 #include "ui/project/Corvan2ViewIds.h"
 #include "ui/shared/ListCtrl_Printer.h"
-#include "ui/frame/MainFrame.h"
 #include "ui/shared/ProductArt.h"
 
 #include <QApplication>

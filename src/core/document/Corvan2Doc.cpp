@@ -5,9 +5,9 @@
 #include "core/package/PackageFile.h"
 #include "core/package/RuntimeFileSet.h"
 #include "core/package/StubResource.h"
+#include "core/platform/Profile.h"
 #include "core/util/MessageNumbers.h"
 #include "core/util/Support.h"
-#include "core/platform/Profile.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,7 +1,7 @@
 #include "core/document/PrinterClipboard.h"
 
-#include "core/model/Archive.h"
 #include "core/document/PrinterList.h"
+#include "core/model/Archive.h"
 
 #include <exception>
 

@@ -1,11 +1,10 @@
 #include "core/i18n/StringTable.h"
 
-#include "core/platform/Utf16.h"
-
-#include "core/util/IniFile.h"
-#include "core/util/Support.h"
 #include "core/package/ZipArchive.h"
 #include "core/platform/Profile.h"
+#include "core/platform/Utf16.h"
+#include "core/util/IniFile.h"
+#include "core/util/Support.h"
 
 #include <algorithm>
 #include <cstdio>

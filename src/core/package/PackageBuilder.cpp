@@ -1,15 +1,15 @@
 #include "core/package/PackageBuilder.h"
 
 #include "core/model/PrinterInfo.h"
-#include "core/plugin/DriverCheck.h"
 #include "core/package/DriverInfo.h"
 #include "core/package/PackageFile.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/DescriptorStream.h"
+#include "core/plugin/DriverCheck.h"
+#include "core/script/ScriptFile.h"
 #include "core/util/FolderTree.h"
 #include "core/util/MessageNumbers.h"
 #include "core/util/Support.h"
-#include "core/script/ScriptFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

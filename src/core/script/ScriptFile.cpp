@@ -1,10 +1,9 @@
 #include "core/script/ScriptFile.h"
 
+#include "Version.h"
 #include "core/platform/Profile.h"
 #include "core/script/ScriptReader.h"
 #include "core/script/ScriptWriter.h"
-
-#include "Version.h"
 
 namespace pellora {
 

@@ -1,12 +1,12 @@
 #include "core/script/ScriptReader.h"
 
 #include "core/discovery/ModelList.h"
-#include "core/plugin/ApplicationList.h"
-#include "core/util/Support.h"
 #include "core/platform/Drives.h"
 #include "core/platform/Profile.h"
+#include "core/plugin/ApplicationList.h"
 #include "core/script/OptionSections.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 
 #include <climits>
 #include <cstdio>

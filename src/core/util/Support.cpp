@@ -1,8 +1,7 @@
 #include "core/util/Support.h"
 
-#include "core/util/FolderTree.h"
-
 #include "Version.h"
+#include "core/util/FolderTree.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

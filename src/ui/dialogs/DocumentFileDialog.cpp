@@ -1,8 +1,8 @@
 #include "ui/dialogs/DocumentFileDialog.h"
 
 #include "core/script/ScriptFile.h"
-#include "ui/shared/DialogTexts.h"
 #include "ui/frame/MainFrameIds.h"
+#include "ui/shared/DialogTexts.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,12 +1,11 @@
 #include "ui/frame/ChildFrame.h"
 
-#include "core/util/MessageNumbers.h"
-#include "ui/project/PackageBuildRunner.h"
-
 #include "core/model/ViewMode.h"
+#include "core/util/MessageNumbers.h"
 #include "ui/frame/CommandIcons.h"
-#include "ui/project/Corvan2View.h"
 #include "ui/frame/MainFrameIds.h"
+#include "ui/project/Corvan2View.h"
+#include "ui/project/PackageBuildRunner.h"
 #include "ui/shared/MessageService.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "ui/frame/CoolDialogBar.h"
 
+#include "ui/frame/MainFrameIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
-#include "ui/frame/MainFrameIds.h"
 
 #include <QApplication>
 #include <QLinearGradient>

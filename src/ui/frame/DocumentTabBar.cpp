@@ -2,8 +2,8 @@
 
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/CommandIcons.h"
-#include "ui/shared/ControlId.h"
 #include "ui/frame/MainFrameIds.h"
+#include "ui/shared/ControlId.h"
 
 #include <QMouseEvent>
 #include <QVariant>

@@ -1,8 +1,8 @@
 #include "ui/frame/LogoBar.h"
 
 #include "ui/frame/CommandTable.h"
-#include "ui/shared/ControlId.h"
 #include "ui/frame/MainFrameIds.h"
+#include "ui/shared/ControlId.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -1,9 +1,9 @@
 #include "ui/leftpane/LeftPane.h"
 
+#include "ui/frame/MainFrameIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
 #include "ui/shared/LayoutApply.h"
-#include "ui/frame/MainFrameIds.h"
 
 #include <QPointer>
 #include <QResizeEvent>

@@ -1,27 +1,24 @@
 #include "ui/project/Corvan2View.h"
 
-#include "core/util/MessageNumbers.h"
-
-#include "ui/project/Tab_DriverInfoIds.h"
-
-#include "ui/project/Tab_PrinterInfoIds.h"
-
 #include "core/model/ViewMode.h"
-#include "ui/shared/ControlId.h"
+#include "core/util/MessageNumbers.h"
+#include "ui/dialogs/ProjectSaveDialog.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/leftpane/LeftPane.h"
 #include "ui/project/Corvan2ViewIds.h"
+#include "ui/project/PackageBuildRunner.h"
+#include "ui/project/Tab_DriverInfo.h"
+#include "ui/project/Tab_DriverInfoIds.h"
+#include "ui/project/Tab_PrinterInfo.h"
+#include "ui/project/Tab_PrinterInfoIds.h"
+#include "ui/project/Tab_ScriptInfo.h"
+#include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
 #include "ui/shared/LayoutApply.h"
-#include "ui/leftpane/LeftPane.h"
 #include "ui/shared/ListCtrl_Printer.h"
-#include "ui/frame/MainFrame.h"
 #include "ui/shared/MessageService.h"
-#include "ui/project/PackageBuildRunner.h"
 #include "ui/shared/PrinterIcons.h"
 #include "ui/shared/PrinterMimeData.h"
-#include "ui/dialogs/ProjectSaveDialog.h"
-#include "ui/project/Tab_DriverInfo.h"
-#include "ui/project/Tab_PrinterInfo.h"
-#include "ui/project/Tab_ScriptInfo.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>

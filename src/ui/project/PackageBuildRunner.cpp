@@ -1,9 +1,9 @@
 #include "ui/project/PackageBuildRunner.h"
 
+#include "core/util/MessageNumbers.h"
 #include "ui/project/Corvan2ViewIds.h"
 #include "ui/shared/DialogTexts.h"
 #include "ui/shared/WorkerThread.h"
-#include "core/util/MessageNumbers.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>

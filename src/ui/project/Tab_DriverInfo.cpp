@@ -1,11 +1,11 @@
 #include "ui/project/Tab_DriverInfo.h"
 
 #include "core/model/ViewMode.h"
-#include "core/util/Support.h"
 #include "core/platform/Profile.h"
-#include "ui/shared/DialogTexts.h"
+#include "core/util/Support.h"
 #include "ui/dialogs/FileDialogs.h"
 #include "ui/project/Tab_DriverInfoIds.h"
+#include "ui/shared/DialogTexts.h"
 #include "ui/shared/TabHost.h"
 
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "ui/project/Tab_PrinterInfo.h"
 
 #include "core/discovery/ModelList.h"
-#include "core/model/ViewMode.h"
 #include "core/document/Corvan2Doc.h"
-#include "core/util/MessageNumbers.h"
+#include "core/model/ViewMode.h"
 #include "core/platform/Profile.h"
-#include "ui/shared/MessageService.h"
+#include "core/util/MessageNumbers.h"
 #include "ui/project/Tab_PrinterInfoIds.h"
+#include "ui/shared/MessageService.h"
 #include "ui/shared/TabHost.h"
 
 #include <QButtonGroup>

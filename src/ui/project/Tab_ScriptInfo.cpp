@@ -1,7 +1,7 @@
 #include "ui/project/Tab_ScriptInfo.h"
 
-#include "core/script/ScriptFile.h"
 #include "core/model/ViewMode.h"
+#include "core/script/ScriptFile.h"
 #include "ui/dialogs/FileDialogs.h"
 #include "ui/project/Tab_ScriptInfoIds.h"
 #include "ui/shared/TabHost.h"

@@ -1,13 +1,13 @@
 #include "ui/shared/ListCtrl_Printer.h"
 
 #include "core/document/PrinterClipboard.h"
-#include "ui/shared/PrinterItemModel.h"
 #include "core/model/PrinterListRules.h"
 #include "core/model/ViewMode.h"
+#include "ui/frame/FrameOptions.h"
 #include "ui/project/Corvan2ViewIds.h"
 #include "ui/shared/DialogTexts.h"
-#include "ui/frame/FrameOptions.h"
 #include "ui/shared/PrinterIcons.h"
+#include "ui/shared/PrinterItemModel.h"
 #include "ui/shared/PrinterMimeData.h"
 
 #include <QApplication>

@@ -1,9 +1,8 @@
 #include "ui/shared/Tab.h"
 
-#include "ui/shared/CommandIds.h"
-
 #include "core/model/ViewMode.h"
 #include "core/platform/Profile.h"
+#include "ui/shared/CommandIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
 #include "ui/shared/LayoutApply.h"

@@ -2,11 +2,11 @@
 
 #include "StubPaths.h"
 #include "core/model/PrinterInfo.h"
-#include "core/plugin/DriverCheck.h"
 #include "core/package/PackageFile.h"
 #include "core/package/StubResource.h"
-#include "core/util/Support.h"
+#include "core/plugin/DriverCheck.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 #include "support/FileTreeSupport.h"
 #include "support/TestProgramFolder.h"
 

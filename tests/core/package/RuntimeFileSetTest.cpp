@@ -1,7 +1,6 @@
 #include "core/package/RuntimeFileSet.h"
 
 #include "core/discovery/ModelList.h"
-
 #include "support/TestProgramFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // Loading the driver package check library: the file it takes and how a failed load is reported.
 
 #include "core/plugin/DriverCheck.h"
+
 #include "core/util/Support.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "core/script/ScriptReader.h"
 
-#include "core/util/Support.h"
 #include "core/platform/Drives.h"
 #include "core/platform/Profile.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/Support.h"
 #include "support/TestProgramFolder.h"
 
 #include <gtest/gtest.h>

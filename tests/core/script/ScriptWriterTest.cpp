@@ -1,8 +1,8 @@
 #include "core/script/ScriptWriter.h"
 
+#include "ScriptTestSupport.h"
 #include "core/platform/Drives.h"
 #include "core/script/ScriptFile.h"
-#include "ScriptTestSupport.h"
 #include "support/TestProgramFolder.h"
 
 #include <gtest/gtest.h>

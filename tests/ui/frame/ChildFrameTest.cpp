@@ -1,7 +1,7 @@
 #include "ui/frame/ChildFrame.h"
-#include "core/util/MessageNumbers.h"
 
 #include "MainFrameTestSupport.h"
+#include "core/util/MessageNumbers.h"
 #include "ui/project/Corvan2View.h"
 
 #include <QMdiArea>

@@ -1,8 +1,8 @@
 #include "ui/frame/CoolDialogBar.h"
 
 #include "MainFrameTestSupport.h"
-#include "ui/shared/ControlId.h"
 #include "ui/leftpane/LeftPane.h"
+#include "ui/shared/ControlId.h"
 
 #include <QMainWindow>
 #include <QSignalSpy>

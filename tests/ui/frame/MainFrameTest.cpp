@@ -1,18 +1,18 @@
 #include "ui/frame/MainFrame.h"
-#include "core/util/MessageNumbers.h"
 
 #include "MainFrameTestSupport.h"
 #include "core/util/IniFile.h"
+#include "core/util/MessageNumbers.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/CommandTable.h"
-#include "ui/shared/ControlId.h"
 #include "ui/frame/CoolDialogBar.h"
 #include "ui/frame/DocumentTabBar.h"
-#include "ui/leftpane/LeftPane.h"
 #include "ui/frame/LogoBar.h"
 #include "ui/frame/MdiClient.h"
-#include "ui/shared/RetextRegistry.h"
 #include "ui/frame/WindowPlacement.h"
+#include "ui/leftpane/LeftPane.h"
+#include "ui/shared/ControlId.h"
+#include "ui/shared/RetextRegistry.h"
 
 #include <QImage>
 #include <QMenu>

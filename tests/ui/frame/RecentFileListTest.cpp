@@ -1,7 +1,7 @@
 #include "ui/frame/RecentFileList.h"
 
-#include "core/util/Support.h"
 #include "core/platform/UserSettings.h"
+#include "core/util/Support.h"
 
 #include <gtest/gtest.h>
 

@@ -6,14 +6,14 @@
 
 #include "ProjectViewTestSupport.h"
 #include "core/model/ViewMode.h"
-#include "ui/shared/ControlId.h"
-#include "ui/project/Corvan2ViewIds.h"
-#include "ui/shared/ListCtrl_Printer.h"
-#include "ui/shared/PrinterMimeData.h"
 #include "ui/dialogs/ProjectSaveDialog.h"
+#include "ui/project/Corvan2ViewIds.h"
 #include "ui/project/Tab_DriverInfo.h"
 #include "ui/project/Tab_PrinterInfo.h"
 #include "ui/project/Tab_ScriptInfo.h"
+#include "ui/shared/ControlId.h"
+#include "ui/shared/ListCtrl_Printer.h"
+#include "ui/shared/PrinterMimeData.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 // The printer information tab over one and several selected printers.
 
 #include "ui/project/Tab_PrinterInfo.h"
-#include "core/util/MessageNumbers.h"
 
 #include "TabTestSupport.h"
 #include "core/model/ViewMode.h"
+#include "core/util/MessageNumbers.h"
 #include "ui/project/Tab_PrinterInfoIds.h"
 
 #include <QCheckBox>

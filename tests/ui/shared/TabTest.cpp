@@ -3,16 +3,15 @@
 
 #include "ui/shared/Tab.h"
 
-#include "ui/shared/CommandIds.h"
-
 #include "TabTestSupport.h"
 #include "core/model/ViewMode.h"
-#include "ui/shared/ControlId.h"
-#include "ui/shared/DialogTexts.h"
 #include "ui/project/Tab_DriverInfo.h"
 #include "ui/project/Tab_PrinterInfo.h"
 #include "ui/project/Tab_PrinterInfoIds.h"
 #include "ui/project/Tab_ScriptInfo.h"
+#include "ui/shared/CommandIds.h"
+#include "ui/shared/ControlId.h"
+#include "ui/shared/DialogTexts.h"
 
 #include <QAbstractButton>
 #include <QAction>
