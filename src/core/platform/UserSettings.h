@@ -16,6 +16,8 @@ inline constexpr std::string_view kSettingPlacement = "Placement";
 inline constexpr std::string_view kSettingBarState = "BarState";
 inline constexpr std::string_view kSettingBarWidth = "BarWidth";
 inline constexpr std::string_view kSettingBarHeight = "BarHeight";
+// The print servers the shared-printer page asks besides the system's own, separated by ";".
+inline constexpr std::string_view kSettingPrintServers = "PrintServers";
 
 class UserSettings {
 public:
