@@ -253,13 +253,9 @@ std::string_view StripDeviceIdLength(std::string_view raw)
 {
     if (raw.size() < 2)
         return raw;
-    const auto high = static_cast<unsigned char>(raw[0]);
-    const auto low = static_cast<unsigned char>(raw[1]);
-    const std::size_t length = static_cast<std::size_t>(high) << 8 | low;
-    const bool control = high < 0x20 || low < 0x20;
-    if (control && (length == raw.size() || length == raw.size() - 2))
-        return raw.substr(2);
-    return raw;
+    // A device ID starts with a key name; a control character in front is the high byte of a length (its
+    // value is not trusted: agents count it with or without the two bytes, or not at all).
+    return static_cast<unsigned char>(raw[0]) < 0x20 ? raw.substr(2) : raw;
 }
 
 std::string ModelFromDeviceId(std::string_view deviceId)

@@ -62,7 +62,8 @@ const Oid& PhysAddressColumn();
 // nor all 0xFF, or the same written as text ("00:11:22:aa:bb:cc", "00-11-…", "001122AABBCC"); else "".
 std::string FormatMacAddress(std::string_view octets);
 
-// The device ID without the two-byte big-endian length that some agents keep in front of it.
+// The device ID without the two-byte big-endian length that some agents keep in front of it (two bytes
+// of which the first is a control character).
 std::string_view StripDeviceIdLength(std::string_view raw);
 // "MFG MDL" from a device ID's MFG/MANUFACTURER and MDL/MODEL keys (names in any letter case); MDL alone
 // when MFG is missing or MDL already starts with it; "" without MDL.
