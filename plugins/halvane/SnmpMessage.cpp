@@ -36,6 +36,19 @@ struct PduDeleter {
 };
 using PduPointer = std::unique_ptr<netsnmp_pdu, PduDeleter>;
 
+bool IsInteger32(std::int64_t value)
+{
+    return value >= -0x80000000ll && value <= 0x7FFFFFFF;
+}
+
+// The PDU's integers as the protocol allows them: a 32-bit request id, a status and an index that are not
+// negative (net-snmp would also take -1 for "not set" when building).
+bool HasValidHeader(std::int64_t requestId, std::int64_t errorStatus, std::int64_t errorIndex)
+{
+    return IsInteger32(requestId) && IsInteger32(errorStatus) && errorStatus >= 0 && IsInteger32(errorIndex) &&
+           errorIndex >= 0;
+}
+
 std::vector<oid> ToLibraryOid(const Oid& name)
 {
     return std::vector<oid>(name.begin(), name.end());
@@ -55,6 +68,8 @@ bool AddVariable(netsnmp_pdu& pdu, const VarBind& binding)
     netsnmp_variable_list* added = nullptr;
     switch (binding.type) {
     case ValueType::Integer: {
+        if (!IsInteger32(binding.integer))
+            return false;
         const long value = static_cast<long>(binding.integer);
         added = snmp_pdu_add_variable(&pdu, name.data(), name.size(), type, &value, sizeof value);
         break;
@@ -151,7 +166,8 @@ bool IsExchangedPdu(int command)
 
 std::vector<std::uint8_t> EncodeMessage(const SnmpMessage& message)
 {
-    if (message.community.size() >= COMMUNITY_MAX_LEN)
+    if (message.community.size() >= COMMUNITY_MAX_LEN ||
+        !HasValidHeader(message.requestId, message.errorStatus, message.errorIndex))
         return {};
     const std::lock_guard lock(LibraryMutex());
     SilenceLibraryLog();
@@ -200,7 +216,8 @@ std::optional<SnmpMessage> DecodeMessage(std::span<const std::uint8_t> datagram)
     if (pduStart == nullptr || (version != SNMP_VERSION_1 && version != SNMP_VERSION_2c))
         return std::nullopt;
     PduPointer pdu(snmp_pdu_create(SNMP_MSG_RESPONSE));
-    if (!pdu || snmp_pdu_parse(pdu.get(), pduStart, &length) != 0 || !IsExchangedPdu(pdu->command))
+    if (!pdu || snmp_pdu_parse(pdu.get(), pduStart, &length) != 0 || !IsExchangedPdu(pdu->command) ||
+        !HasValidHeader(pdu->reqid, pdu->errstat, pdu->errindex))
         return std::nullopt;
 
     SnmpMessage message;
@@ -211,8 +228,15 @@ std::optional<SnmpMessage> DecodeMessage(std::span<const std::uint8_t> datagram)
     message.errorStatus = pdu->errstat;
     message.errorIndex = pdu->errindex;
     for (const netsnmp_variable_list* variable = pdu->variables; variable != nullptr;
-         variable = variable->next_variable)
-        message.varbinds.push_back(FromLibraryVariable(*variable));
+         variable = variable->next_variable) {
+        VarBind binding = FromLibraryVariable(*variable);
+        // BER has no form for an identifier of one arc, and INTEGER values are 32-bit; the parser still
+        // hands out both.
+        if (binding.name.size() < 2 || (binding.type == ValueType::ObjectId && binding.objectId.size() < 2) ||
+            (binding.type == ValueType::Integer && !IsInteger32(binding.integer)))
+            return std::nullopt;
+        message.varbinds.push_back(std::move(binding));
+    }
     return message;
 }
 

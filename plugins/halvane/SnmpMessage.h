@@ -61,12 +61,13 @@ struct SnmpMessage {
 // Datagrams larger than this are neither built nor read.
 inline constexpr std::size_t kLargestSnmpMessage = 65507;
 
-// The message as a datagram; empty when it cannot be encoded (an Unsupported value, a sub-identifier
-// net-snmp refuses, or more than kLargestSnmpMessage bytes).
+// The message as a datagram; empty when it cannot be encoded (an Unsupported value, an INTEGER or request
+// id outside 32 bits, a negative error status or index, or more than kLargestSnmpMessage bytes).
 std::vector<std::uint8_t> EncodeMessage(const SnmpMessage& message);
 
 // The message in a datagram of version 1 or 2c whose PDU is a Get, GetNext or Response; nullopt for
-// anything else or anything malformed.
+// anything else or anything malformed (object identifiers of fewer than two arcs, header integers
+// EncodeMessage refuses).
 std::optional<SnmpMessage> DecodeMessage(std::span<const std::uint8_t> datagram);
 
 // Null and the three exceptions of version 2c: the agent has no value to give.
