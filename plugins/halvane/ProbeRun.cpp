@@ -90,9 +90,21 @@ ProbeRun::ProbeRun(std::vector<ProbeTarget> targets, std::chrono::seconds timeou
 {
 }
 
-void ProbeRun::Run(std::stop_token stop)
+void ProbeRun::Run(std::stop_token stop) noexcept
 {
     BlockPipeSignal();
+    try {
+        Probe(stop);
+    } catch (...) {
+        // Out of memory: the probe ends with what it found.
+        m_ended = true;
+        m_channel.AddEnd();
+        m_channel.Flush();
+    }
+}
+
+void ProbeRun::Probe(const std::stop_token& stop)
+{
     const std::stop_callback wakeOnStop(stop, [this] { Wake(); });
     while (!stop.stop_requested()) {
         const Clock::time_point now = Clock::now();

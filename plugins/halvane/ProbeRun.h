@@ -37,7 +37,7 @@ public:
              NoticeChannel channel, ResultQueue& results);
 
     // The thread's body: returns once the end mark is written, or soon after stop is requested.
-    void Run(std::stop_token stop);
+    void Run(std::stop_token stop) noexcept;
 
 private:
     struct Responder {
@@ -58,6 +58,7 @@ private:
         SnmpVersion version = SnmpVersion::V2c;
     };
 
+    void Probe(const std::stop_token& stop);
     void SendSweep(Clock::time_point now);
     void ResendOrGiveUp(Clock::time_point now);
     void WaitAndReceive(Clock::time_point until);

@@ -24,11 +24,28 @@ std::mutex& LibraryMutex()
 }
 
 // net-snmp writes parse complaints to stderr unless some log handler is registered; outside data must
-// not fill the program's error output, so a handler that drops everything takes them.
+// not fill the program's error output, so while this lives a handler that drops everything takes them.
+// It goes when the library is unloaded, before net-snmp would be.
+class SilentLibraryLog {
+public:
+    SilentLibraryLog() : m_handler(netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG)) {}
+    ~SilentLibraryLog()
+    {
+        if (m_handler == nullptr)
+            return;
+        netsnmp_disable_this_loghandler(m_handler);
+        netsnmp_remove_loghandler(m_handler);
+    }
+    SilentLibraryLog(const SilentLibraryLog&) = delete;
+    SilentLibraryLog& operator=(const SilentLibraryLog&) = delete;
+
+private:
+    netsnmp_log_handler* const m_handler;
+};
+
 void SilenceLibraryLog()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG); });
+    static const SilentLibraryLog silence;
 }
 
 struct PduDeleter {
