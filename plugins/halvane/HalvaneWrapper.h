@@ -122,8 +122,9 @@ HALVANE_API HalvaneHandle CreateHalvaneWrapper(void);
 HALVANE_API int DeleteHalvaneWrapper(HalvaneHandle obj);
 
 /* Sets the time-out in seconds for later probes: a probe ends this long after its last request of the
- * sweep went out (earlier when every host of a given network has answered and been read). Values below
- * 1 count as 1, above 60 as 60. Returns non-zero on success. */
+ * sweep went out (earlier when every host of a given network has answered and been read, at once when a
+ * local-segment probe finds no interface to broadcast on). Values below 1 count as 1, above 60 as 60.
+ * Returns non-zero on success. */
 HALVANE_API int SetTimeout(HalvaneHandle obj, int seconds);
 
 /* Sets the range of later probes.
