@@ -1,7 +1,9 @@
 #pragma once
 
-// A POSIX file descriptor that is closed when this goes, and writing a whole buffer to one.
+// A POSIX file descriptor that is closed when this goes, and writing a whole buffer to one (header only,
+// so that the plugins take it too).
 
+#include <cerrno>
 #include <cstddef>
 #include <utility>
 
@@ -41,6 +43,20 @@ private:
 };
 
 // Writes all size bytes, going on after interruptions; false on the first error.
-bool WriteAll(int fd, const void* data, std::size_t size);
+inline bool WriteAll(int fd, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
 
 } // namespace pellora::platform
