@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -e
 PACKAGES="cmake ninja-build g++ make pkg-config libzip-dev zlib1g-dev zip unzip libgtest-dev libbenchmark-dev
- qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic libcups2-dev libsnmp-dev gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+ qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic cups cups-client libcups2-dev libsnmp-dev gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
  wine wine64 clang libclang-rt-14-dev python3"
 missing=""
 for p in $PACKAGES; do
