@@ -166,8 +166,8 @@ Entries queueEntries(const std::vector<std::string>& administratorServers, const
 {
     cupsSetPasswordCB2(noPassword, nullptr);
     const std::vector<PrintServer> servers = knownServers(administratorServers);
-    const auto server =
-        std::find_if(servers.begin(), servers.end(), [&serverName](const PrintServer& s) { return s.name == serverName; });
+    const auto server = std::find_if(servers.begin(), servers.end(),
+                                     [&serverName](const PrintServer& s) { return s.name == serverName; });
     if (server == servers.end())
         return {};
     const HttpConnection http = connectTo(*server, watch.remainingMilliseconds(), watch);

@@ -31,7 +31,8 @@ TEST(PrintServerListTest, AdministratorEntriesAreReadAsWrittenOrRefused)
                            false}));
     EXPECT_EQ(ParsePrintServer("[fe80::1%eth0]:8631"),
               (PrintServer{"[fe80::1%eth0]:8631", "[fe80::1%eth0]:8631", "fe80::1%eth0", 8631, false}));
-    EXPECT_EQ(ParsePrintServer("2001:db8::7"), (PrintServer{"2001:db8::7", "[2001:db8::7]:631", "2001:db8::7", 631, false}));
+    EXPECT_EQ(ParsePrintServer("2001:db8::7"),
+              (PrintServer{"2001:db8::7", "[2001:db8::7]:631", "2001:db8::7", 631, false}));
 
     for (const char* refused : {"", "  ", "printsrv:", "printsrv:0", "printsrv:65536", "printsrv:8a", "print srv",
                                 "/run/cups/cups.sock", "srv\\share", "[fe80::1", "[fe80::1]8631", "[printsrv]:631",
