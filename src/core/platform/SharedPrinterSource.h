@@ -25,6 +25,8 @@ struct SharedPrinterEntry {
     std::string name;        // what the next level is asked with; a printer's is "\\SERVER\QUEUE"
     std::string comment;
     std::string driverName;  // a printer's driver (its make and model); empty for containers
+
+    friend bool operator==(const SharedPrinterEntry&, const SharedPrinterEntry&) = default;
 };
 
 class SharedPrinterSource {
@@ -44,7 +46,7 @@ struct PrintServerSettings {
     std::chrono::milliseconds timeout{3000};
 };
 
-// The shared printers of the system's print system.
+// The shared printers of the system's print system (CupsPrinterSource.h tells the levels and entries).
 std::unique_ptr<SharedPrinterSource> MakeSystemPrinterSource(PrintServerSettings settings);
 
 } // namespace pellora::platform
