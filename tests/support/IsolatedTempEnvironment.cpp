@@ -13,6 +13,10 @@ void IsolatedTempEnvironment::SetUp()
         GTEST_FAIL() << "cannot make a temporary folder for the tests";
     m_folder = pattern;
     ::setenv("TMPDIR", m_folder.c_str(), 1);
+    // The user's own settings stay out of the tests' way, and the tests out of theirs.
+    ::setenv("XDG_CONFIG_HOME", (m_folder / "config").c_str(), 1);
+    // Printing calls reach no scheduler of the machine: this socket never exists.
+    ::setenv("CUPS_SERVER", (m_folder / "no-scheduler.sock").c_str(), 1);
 }
 
 void IsolatedTempEnvironment::TearDown()

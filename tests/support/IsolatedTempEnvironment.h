@@ -1,7 +1,8 @@
 #pragma once
 
-// Gives each test process a temporary folder of its own (TMPDIR), so that parallel tests never see
-// each other's temporary files and every test can check that it left nothing behind.
+// Gives each test process a temporary folder of its own (TMPDIR) and a configuration folder inside it
+// (XDG_CONFIG_HOME), so that parallel tests never see each other's files or the user's settings, and
+// every test can check that it left nothing behind. The machine's print scheduler is out of reach.
 
 #include <gtest/gtest.h>
 

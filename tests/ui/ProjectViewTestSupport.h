@@ -94,7 +94,8 @@ inline constexpr const char* kViewEtcFragment = "[String Table]\n"
 inline std::string ViewTableBody(const std::string& language)
 {
     return JoinFragments({ReadDeliveredFragment(language, "ProjectView.txt"), ReadDeliveredFragment(language, "Tabs.txt"),
-                          ReadDeliveredFragment(language, "MainFrame.txt"), kViewEtcFragment});
+                          ReadDeliveredFragment(language, "MainFrame.txt"), ReadDeliveredFragment(language, "LeftPane.txt"),
+                          kViewEtcFragment});
 }
 
 // A program folder with the view's tables in every language of the language list, the English one loaded.

@@ -1,8 +1,14 @@
 #include "core/plugin/DiscoveryLibrary.h"
 
+#include "halvane/HalvaneWrapper.h"
+
 #include <arpa/inet.h>
 
 namespace pellora {
+
+static_assert(DiscoveryLibrary::kNoticeEnd == HALVANE_NOTICE_END, "the loader and the library must agree on the end mark");
+static_assert(DiscoveryLibrary::kLocalSegment == HALVANE_RANGE_LOCAL_SEGMENT && DiscoveryLibrary::kNetwork == HALVANE_RANGE_NETWORK,
+              "the loader and the library must agree on the range kinds");
 
 namespace {
 

@@ -16,6 +16,9 @@ class DiscoveryLibrary {
 public:
     static constexpr const char* kFileName = "HalvaneWrapper.so";
 
+    // The notice byte that ends a probe; every other byte announces one result.
+    static constexpr char kNoticeEnd = 'E';
+
     // Range kinds of SetProbeRange.
     static constexpr int kLocalSegment = 1;
     static constexpr int kNetwork = 2;

@@ -1,6 +1,7 @@
 #include "ui/frame/CommandIcons.h"
 
 #include "ui/frame/MainFrameIds.h"
+#include "ui/shared/PrinterIcons.h"
 #include "ui/shared/ProductArt.h"
 
 #include <QPainter>
@@ -25,18 +26,7 @@ using Painter = std::function<void(QPainter&)>;
 // Draws on a 16 x 16 grid at 16 and 32 pixels.
 QIcon makeIcon(const Painter& paint)
 {
-    QIcon icon;
-    for (const int size : {16, 32}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 16.0, size / 16.0);
-        paint(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    return DrawnIcon(paint, 16);
 }
 
 QPen outline(qreal width = 1.0)

@@ -19,6 +19,9 @@
 #include "ui/frame/MenuTexts.h"
 #include "ui/frame/WindowPlacement.h"
 #include "ui/leftpane/LeftPane.h"
+#include "ui/leftpane/LeftPaneIcons.h"
+#include "ui/leftpane/Tab_Network.h"
+#include "ui/leftpane/Tab_Shared.h"
 #include "ui/project/Corvan2View.h"
 #include "ui/project/PackageBuildRunner.h"
 #include "ui/shared/ControlId.h"
@@ -300,6 +303,13 @@ void CMainFrame::createStatusBar()
 void CMainFrame::createDockingBar()
 {
     m_leftPane = new CLeftPane;
+    m_leftPane->SetProgramFolder(m_environment.programFolder);
+    m_leftPane->SetActiveProjectProvider([this]() -> CCorvan2Doc* {
+        CChildFrame* child = ActiveChild();
+        return child ? &child->Document() : nullptr;
+    });
+    m_leftPane->AddPage(new CTab_Network(*m_leftPane), NetworkPageIcon());
+    m_leftPane->AddPage(new CTab_Shared(*m_leftPane), SharedPageIcon());
     m_dockingBar = new CCoolDialogBar(this, m_leftPane, IDW_DOCKING_BAR);
     addDockWidget(Qt::LeftDockWidgetArea, m_dockingBar);
     resizeDocks({m_dockingBar}, {kDockingBarDefaultWidth}, Qt::Horizontal);

@@ -1,5 +1,6 @@
 #include "ui/leftpane/LeftPane.h"
 
+#include "core/document/Corvan2Doc.h"
 #include "ui/frame/MainFrameIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
@@ -22,6 +23,12 @@ CLeftPane::CLeftPane(QWidget* parent)
     m_tabs->setUsesScrollButtons(true);
     m_layout.SetRule(IDC_LEFT_TABS, 2, 3, "100%-4", "100%-7");
     ApplyLayout(m_layout, this);
+}
+
+bool CLeftPane::ActiveProjectHasRoom() const
+{
+    const CCorvan2Doc* project = ActiveProject();
+    return project != nullptr && !project->IsFull();
 }
 
 void CLeftPane::Retext()

@@ -3,10 +3,18 @@
 // The left pane of the docking bar ("IDD_DIALOG_LEFT"): a tab control with one page per tab.
 
 #include "core/i18n/LayoutValue.h"
+#include "ui/shared/TabHost.h"
 
 #include <QIcon>
 #include <QTabWidget>
 #include <QWidget>
+
+#include <filesystem>
+#include <functional>
+
+namespace pellora {
+class CCorvan2Doc;
+}
 
 namespace pellora::ui {
 
@@ -21,10 +29,27 @@ public:
     virtual void OnLeftPaneMessage(int message, int argument) = 0;
 };
 
-class CLeftPane : public QWidget {
+// The pane is the pages' host: it knows the program folder and the project they add printers to.
+class CLeftPane : public QWidget, public TabHost {
     Q_OBJECT
 public:
     explicit CLeftPane(QWidget* parent = nullptr);
+
+    void SetProgramFolder(std::filesystem::path folder) { m_programFolder = std::move(folder); }
+    // Who names the active project; without one the pages add nowhere.
+    using ProjectProvider = std::function<CCorvan2Doc*()>;
+    void SetActiveProjectProvider(ProjectProvider provider) { m_activeProject = std::move(provider); }
+    // The project the pages add printers to; null when no project window is open.
+    CCorvan2Doc* ActiveProject() const { return m_activeProject ? m_activeProject() : nullptr; }
+    // The active project's printer list takes another printer.
+    bool ActiveProjectHasRoom() const;
+
+    // TabHost: the pages edit no records of their own host.
+    PrinterList* HostList() override { return nullptr; }
+    bool SelectedPrinters(std::vector<CPrinterInfoEx*>&) override { return false; }
+    PrinterList::ObserverId HostObserverId() const override { return PrinterList::kNoObserver; }
+    void PrintersEdited(const std::vector<CPrinterInfoEx*>&) override {}
+    const std::filesystem::path& ProgramFolder() const override { return m_programFolder; }
 
     // Re-initialises the pane: the pages re-read their texts, the bar's caption becomes item 0 and the
     // tab labels the strings of item 1001 of "IDD_DIALOG_LEFT", and the layout is applied.
@@ -56,6 +81,8 @@ private:
     LayoutTable m_layout;
     QTabWidget* m_tabs;
     QString m_caption;
+    std::filesystem::path m_programFolder;
+    ProjectProvider m_activeProject;
 };
 
 } // namespace pellora::ui

@@ -180,6 +180,8 @@ CListCtrl_Printer::CListCtrl_Printer(QWidget* parent)
     registerCommands();
     connect(m_detailsView->header(), &QHeaderView::sectionClicked, this, [this](int column) { SortByColumn(column); });
     connect(m_selection, &QItemSelectionModel::selectionChanged, this, [this] { emit selectionChanged(); });
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_detailsView), static_cast<QAbstractItemView*>(m_iconView)})
+        connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) { emit itemActivated(index.row()); });
     applyMode();
 }
 
@@ -292,6 +294,13 @@ bool CListCtrl_Printer::SelectRecord(const CPrinterInfoEx* record)
         }
     }
     return false;
+}
+
+void CListCtrl_Printer::SetSingleSelection(bool single)
+{
+    const auto mode = single ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection;
+    m_detailsView->setSelectionMode(mode);
+    m_iconView->setSelectionMode(mode);
 }
 
 void CListCtrl_Printer::SetMode(Mode mode)

@@ -67,6 +67,9 @@ public:
     // Selects exactly the item of the record; false when the list does not show it.
     bool SelectRecord(const CPrinterInfoEx* record);
 
+    // One selected item at a time (a page's result list) instead of many.
+    void SetSingleSelection(bool single);
+
     Mode GetMode() const { return m_mode; }
     void SetMode(Mode mode);
     bool BigIcons() const { return m_bigIcons; }
@@ -123,6 +126,8 @@ signals:
     void selectionChanged();
     // Records were added or removed by the list.
     void printerCountChanged();
+    // An item was double-clicked.
+    void itemActivated(int item);
 
 private:
     template <class ItemView>

@@ -88,13 +88,7 @@ QPixmap Greyed(const QPixmap& pixmap)
 
 QPixmap Draw(int size, const std::function<void(QPainter&)>& paint)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / kUnit, size / kUnit);
-    paint(p);
-    return pixmap;
+    return DrawnPixmap(size, paint, kUnit);
 }
 
 QPixmap DrawImage(int index, int size)
@@ -167,6 +161,25 @@ void DrawScriptPage(QPainter& p)
 QPixmap PrinterImagePixmap(int index, int size)
 {
     return DrawImage(index, size);
+}
+
+QPixmap DrawnPixmap(int size, const std::function<void(QPainter&)>& paint, qreal unit)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / unit, size / unit);
+    paint(p);
+    return pixmap;
+}
+
+QIcon DrawnIcon(const std::function<void(QPainter&)>& paint, qreal unit)
+{
+    QIcon icon;
+    for (const int size : {16, 32})
+        icon.addPixmap(DrawnPixmap(size, paint, unit));
+    return icon;
 }
 
 QIcon PrinterImage(int index)

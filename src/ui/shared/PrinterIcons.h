@@ -6,7 +6,16 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include <functional>
+
+class QPainter;
+
 namespace pellora::ui {
+
+// A picture drawn by the program: paint draws on a square of unit by unit, scaled to size pixels.
+QPixmap DrawnPixmap(int size, const std::function<void(QPainter&)>& paint, qreal unit);
+// The same at 16 and 32 pixels.
+QIcon DrawnIcon(const std::function<void(QPainter&)>& paint, qreal unit);
 
 // Number of images of the printer list: 0 and 1 printer, 2 and 3 default printer, 4 overlay mark,
 // 5 the program's own printer. Odd indices below 4 are greyed (incomplete records).
