@@ -96,6 +96,8 @@ int InteractiveStart::Run()
 bool InteractiveStart::Start()
 {
     QApplication::setApplicationName(QString::fromStdString(m_application.name()));
+    // The desktop entry the package installs: desktops show its name and icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pellora.Pellora"));
     QApplication::setWindowIcon(ui::ProductIcon());
     QApplication::setFont(NormalFont(QApplication::font()));
     QApplication::setQuitOnLastWindowClosed(false);
