@@ -37,6 +37,18 @@ private:
     QDialogButtonBox m_box;
 };
 
+// The follower leaves with the translations it calls, also when a test stops early.
+class ScopedFollower {
+public:
+    explicit ScopedFollower(QtTranslations& translations)
+    {
+        SetLanguageFollower([&translations](std::uint16_t language) { translations.Follow(language); });
+    }
+    ~ScopedFollower() { SetLanguageFollower({}); }
+    ScopedFollower(const ScopedFollower&) = delete;
+    ScopedFollower& operator=(const ScopedFollower&) = delete;
+};
+
 TEST(QtTranslationsTest, QtsOwnTextsFollowTheFramesLanguageFromTheStartAndOnEverySwitch)
 {
     const QString folder = QtTranslations::DefaultFolder();
@@ -48,7 +60,7 @@ TEST(QtTranslationsTest, QtsOwnTextsFollowTheFramesLanguageFromTheStartAndOnEver
     FrameEnvironment environment;
     CancelButton cancel;
     QtTranslations translations;
-    SetLanguageFollower([&translations](std::uint16_t language) { translations.Follow(language); });
+    const ScopedFollower follower(translations);
     {
         CMainFrame frame(environment.environment(), environment.settings());
         ASSERT_TRUE(frame.Create(0x0407));
@@ -67,7 +79,6 @@ TEST(QtTranslationsTest, QtsOwnTextsFollowTheFramesLanguageFromTheStartAndOnEver
         EXPECT_EQ(CurrentLanguage(), 0x040A);
         EXPECT_EQ(cancel.text(), "Cancelar");
     }
-    SetLanguageFollower({});
 }
 
 TEST(QtTranslationsTest, ALanguageWithoutCatalogueShowsEnglishNotThePreviousLanguage)
