@@ -53,8 +53,9 @@ TEST(CommandLineHelpTest, TheManualNamesExactlyTheSwitchesTheParserActsOn)
     for (char letter = 'a'; letter <= 'z'; ++letter) {
         if (documentedLetters.count(letter) != 0)
             continue;
-        for (const std::string& prefix : {"/", "-"}) {
-            for (const std::string& written : {prefix + letter + "1", prefix + char(std::toupper(letter)) + "1"}) {
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+        for (const char prefix : {'/', '-'}) {
+            for (const std::string& written : {std::string{prefix, letter, '1'}, std::string{prefix, upper, '1'}}) {
                 EXPECT_FALSE(ActsOn(written)) << written << " acts but the manual does not name it";
             }
         }
