@@ -6,6 +6,7 @@
 #include "core/document/Corvan2Doc.h"
 #include "core/i18n/StringTable.h"
 #include "core/package/PackageFile.h"
+#include "core/package/RuntimeFileSet.h"
 #include "core/script/OnePrinterScript.h"
 #include "core/script/ScriptFile.h"
 #include "core/util/MessageNumbers.h"
@@ -161,7 +162,12 @@ int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
         messages.Plain("interrupted; no package was written");
         return kExitInterrupted;
     }
-    return result.ok() ? kExitSuccess : Report(result, messages);
+    if (!result.ok())
+        return Report(result, messages);
+    if (result.installerMissing)
+        messages.Plain("warning: the program folder has no " + std::string(kInstallerFileName) +
+                       "; the package was built without the client installer and installs nothing on a client");
+    return kExitSuccess;
 }
 
 int RunScript(const Invocation& invocation, const MessagePrinter& messages)

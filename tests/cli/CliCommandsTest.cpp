@@ -58,6 +58,7 @@ protected:
         for (const char* name : {"Modelname.dat", "TSST0000.dat", "DAVORUDI.so"})
             fs::copy_file(fs::path(PELLORA_BIN_DIR) / name, program.file(name), fs::copy_options::overwrite_existing);
         fs::copy_file(PELLORA_CLI_PATH, program.file("pellora-cli"), fs::copy_options::overwrite_existing);
+        program.writeFile("CVSetUp.exe", "the client installer");
         ASSERT_TRUE(data.valid());
         // Outside the program folder: the program's subfolders go into every package.
         fs::create_directories(tmp());
@@ -305,6 +306,17 @@ TEST_F(CliCommandsTest, BuildThenExtractGivesTheDriverFilesBack)
     EXPECT_TRUE(Leftovers().empty());
 }
 
+TEST_F(CliCommandsTest, WithoutTheInstallerTheBuildSucceedsWithAWarning)
+{
+    fs::remove(program.file("CVSetUp.exe"));
+    const fs::path package = file("Site.exe");
+    const RunResult built = Run({"build", WriteProject("site.qst", {"Hall"}).string(), "-o", package.string()});
+    EXPECT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(built.err.rfind("Pellora: warning: the program folder has no CVSetUp.exe;", 0), 0u) << built.err;
+    EXPECT_EQ(built.out, "");
+    EXPECT_TRUE(fs::is_regular_file(package));
+}
+
 TEST_F(CliCommandsTest, FailedBuildWritesNothing)
 {
     const fs::path project = WriteProject("site.qst", {"Hall"});
@@ -313,6 +325,14 @@ TEST_F(CliCommandsTest, FailedBuildWritesNothing)
     EXPECT_EQ(unwritable.status, 6);
     EXPECT_EQ(unwritable.err.rfind("Pellora: " + Message(6), 0), 0u) << unwritable.err;
     EXPECT_FALSE(fs::exists(intoMissingFolder.parent_path()));
+
+    WriteBytes(driver / "x64" / "a:b", "stream");
+    const RunResult refused = Run({"build", project.string(), "-o", file("Site.exe").string()});
+    EXPECT_EQ(refused.status, 6);
+    EXPECT_EQ(refused.err.rfind("Pellora: " + Message(6), 0), 0u) << refused.err;
+    EXPECT_NE(refused.err.find("\"x64/a:b\" in " + driver.string() + ": the name holds \":\""), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(file("Site.exe")));
 
     fs::remove_all(driver);
     const fs::path package = file("Site.EXE");

@@ -3,6 +3,7 @@
 #include "core/model/PrinterInfo.h"
 #include "core/package/DriverInfo.h"
 #include "core/package/PackageFile.h"
+#include "core/package/RuntimeFileSet.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/DescriptorStream.h"
 #include "core/plugin/DriverCheck.h"
@@ -223,9 +224,37 @@ bool PackageBuilder::report(const BuildProgress& progress)
     return !m_status.cancelled();
 }
 
+bool PackageBuilder::checkNames(const CScriptFile& project, const std::string& templateName,
+                                const std::vector<std::string>& subfolders)
+{
+    // The top level: runtime files, template, driver copies, information files, program subfolders.
+    std::vector<std::string> top = m_runtimeFiles;
+    top.push_back(templateName);
+    for (std::size_t i = 0; i < project.printers.size(); ++i)
+        top.push_back(numbered("DRIVER_%03llu", i));
+    top.emplace_back(kSettingFolderName);
+    top.insert(top.end(), subfolders.begin(), subfolders.end());
+    m_refusal = CheckFolderNames(top, {});
+    for (const auto& printer : project.printers) {
+        for (const std::string& folder : printer->driverFolders) {
+            if (!m_refusal)
+                m_refusal = CheckFolderTree(folder, folder);
+        }
+    }
+    for (const std::string& name : subfolders) {
+        if (!m_refusal)
+            m_refusal = CheckFolderTree(m_programFolder / name, m_programFolder, name);
+    }
+    if (!m_refusal)
+        return true;
+    return fail(m_refusal->Describe());
+}
+
 bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& output)
 {
     m_status = Status::Ok();
+    m_refusal.reset();
+    m_installerMissing = false;
     m_lastStagingFolder.clear();
     if (output.empty() || output.filename().empty())
         return fail("no output file");
@@ -243,6 +272,11 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
     project.productName = script.productName;
     if (project.Write(templatePath) != 1)
         return fail("cannot write the template " + templatePath.string());
+
+    std::vector<std::string> subfolders;
+    ListSubfolders(m_programFolder, subfolders);
+    if (!checkNames(project, templateName, subfolders))
+        return false;
 
     // A package is a program: executable as far as the user's file-creation mask allows.
     platform::AtomicFileWriter file(output, {.mode = 0777});
@@ -269,8 +303,6 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         ++packed.files;
         packed.bytes += fileSizeOrZero(m_programFolder / name);
     }
-    std::vector<std::string> subfolders;
-    ListSubfolders(m_programFolder, subfolders);
     for (const std::string& name : subfolders) {
         const TreeSize size = treeSize(m_programFolder / name);
         packed.files += size.files;
@@ -345,6 +377,7 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return fail(Status::SystemFailure("cannot write " + output.string(), errno));
     if (Status committed = file.Commit(); !committed.ok())
         return fail(std::move(committed));
+    m_installerMissing = std::find(m_runtimeFiles.begin(), m_runtimeFiles.end(), kInstallerFileName) == m_runtimeFiles.end();
     return true;
 }
 

@@ -2,11 +2,13 @@
 
 // Checks a project before a build and builds it into one self-extracting package file.
 
+#include "core/package/WindowsNames.h"
 #include "core/platform/Status.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -53,6 +55,11 @@ public:
 
     // How the last build ended: its failure in words for logs and the command-line tool, or cancelled.
     const Status& status() const { return m_status; }
+    // The name that made the last build fail: one that a Windows client cannot take as it is.
+    const std::optional<NameRefusal>& refusal() const { return m_refusal; }
+    // The last build succeeded without the client installer, which the program folder lacks: the
+    // package unpacks on a client but installs nothing.
+    bool installerMissing() const { return m_installerMissing; }
     // The staging folder of the last build; it no longer exists once BuildPackage has returned.
     const std::filesystem::path& lastStagingFolder() const { return m_lastStagingFolder; }
 
@@ -60,12 +67,17 @@ private:
     bool fail(Status status);
     bool fail(std::string text);
     bool report(const BuildProgress& progress);
+    // Every name the package will carry, before anything is staged; false with the refusal set.
+    bool checkNames(const CScriptFile& project, const std::string& templateName,
+                    const std::vector<std::string>& subfolders);
 
     std::filesystem::path m_programFolder;
     std::vector<std::string> m_runtimeFiles;
     std::span<const std::uint8_t> m_stub;
     BuildProgressCallback m_progress;
     Status m_status;
+    std::optional<NameRefusal> m_refusal;
+    bool m_installerMissing = false;
     std::filesystem::path m_lastStagingFolder;
 };
 
