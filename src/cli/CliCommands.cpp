@@ -144,7 +144,9 @@ int RunValidate(const Invocation& invocation, const MessagePrinter& messages)
 
 int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
 {
-    CCorvan2Doc document(BuildEnvironment::ForProgramFolder(ProgramFolder()));
+    BuildEnvironment environment = BuildEnvironment::ForProgramFolder(ProgramFolder());
+    environment.signing = {invocation.signKey, invocation.passwordFile};
+    CCorvan2Doc document(std::move(environment));
     if (const int status = Open(document, invocation.input, messages))
         return status;
     if (const int status = Check(document, messages))
@@ -228,7 +230,11 @@ std::string UsageText()
            "\n"
            "Commands:\n"
            "  validate PROJECT              check every printer as a package build does\n"
-           "  build PROJECT -o OUT.exe      validate, then build a package\n"
+           "  build PROJECT -o OUT.exe [--sign KEY.pfx [--password-file FILE]]\n"
+           "                                validate, then build a package; with --sign the\n"
+           "                                package gets an Authenticode signature from the\n"
+           "                                PKCS#12 key (osslsigncode), whose password is the\n"
+           "                                first line of FILE\n"
            "  script --model M --address A [--folder F] -o OUT.qsm\n"
            "                                write an install script for one printer named \"M(A)\";\n"
            "                                F defaults to the program folder, M must be listed\n"
@@ -250,7 +256,8 @@ std::string UsageText()
            "  0          success\n"
            "  1          no string table beside the program\n"
            "  5          a file cannot be opened as a project, script or package\n"
-           "  6          a project or script cannot be saved, a package cannot be built or unpacked\n"
+           "  6          a project or script cannot be saved, a package cannot be built, signed or\n"
+           "             unpacked, or it would carry a file name that Windows cannot take\n"
            "  9 to 27    the project fails the check before a build (the number of the message)\n"
            "  24         Modelname.dat cannot be opened\n"
            "  64         the command line does not fit this usage\n"

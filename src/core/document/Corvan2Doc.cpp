@@ -79,6 +79,8 @@ DocumentResult BuildPackageFile(const CScriptFile& script, const BuildEnvironmen
         PackageBuilder builder(environment.programFolder, environment.runtimeFiles, environment.stub);
         if (environment.progress)
             builder.SetProgressCallback(environment.progress);
+        if (environment.signing.enabled())
+            builder.SetSigning(environment.signing);
         if (builder.BuildPackage(script, output)) {
             DocumentResult result = DocumentResult::Success();
             result.installerMissing = builder.installerMissing();
@@ -90,6 +92,7 @@ DocumentResult BuildPackageFile(const CScriptFile& script, const BuildEnvironmen
                                                                                 ? Status::Failure("the package cannot be built")
                                                                                 : builder.status());
         result.refusal = builder.refusal();
+        result.signingToolReason = builder.signingToolReason();
         return result;
     } catch (const std::exception& error) {
         return DocumentResult::Failure(kMessageCannotSave, ErrorText(error));

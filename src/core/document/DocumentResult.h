@@ -21,19 +21,21 @@ struct DocumentResult {
     std::filesystem::path file; // the file the message names
     // A build refused this name of the package: the window tells where it is and what is wrong.
     std::optional<NameRefusal> refusal;
+    // The signing tool failed the build with these words of its own.
+    std::string signingToolReason;
     // A package was built, but without the client installer, which the program folder lacks.
     bool installerMissing = false;
 
     bool ok() const { return status.ok(); }
 
     static DocumentResult Success() { return {}; }
-    static DocumentResult Refused() { return {Status::Failure("refused in view mode"), 0, false, {}, {}, false}; }
-    static DocumentResult Cancelled() { return {Status::Cancelled(), 0, false, {}, {}, false}; }
+    static DocumentResult Refused() { return {Status::Failure("refused in view mode"), 0, false, {}, {}, {}, false}; }
+    static DocumentResult Cancelled() { return {Status::Cancelled(), 0, false, {}, {}, {}, false}; }
     static DocumentResult FileFailure(int number, std::filesystem::path path, std::string why)
     {
-        return {Status::Failure(std::move(why)), number, true, std::move(path), {}, false};
+        return {Status::Failure(std::move(why)), number, true, std::move(path), {}, {}, false};
     }
-    static DocumentResult Failure(int number, Status why) { return {std::move(why), number, false, {}, {}, false}; }
+    static DocumentResult Failure(int number, Status why) { return {std::move(why), number, false, {}, {}, {}, false}; }
     static DocumentResult Failure(int number, std::string why) { return Failure(number, Status::Failure(std::move(why))); }
 };
 

@@ -25,6 +25,7 @@
 #include <set>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -130,6 +131,26 @@ private:
     std::set<dev_t> m_unlinkable; // devices of sources on another file system than the staging folder
 };
 
+// Appends the whole file from to the open file to.
+Status copyInto(const fs::path& from, int to)
+{
+    const platform::FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.valid())
+        return Status::SystemFailure("cannot read " + from.string(), errno);
+    std::vector<char> block(1 << 20);
+    while (true) {
+        const ssize_t got = ::read(source.get(), block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Status::SystemFailure("cannot read " + from.string(), errno);
+        if (got == 0)
+            return Status::Ok();
+        if (!platform::WriteAll(to, block.data(), static_cast<std::size_t>(got)))
+            return Status::SystemFailure("cannot write the signed package", errno);
+    }
+}
+
 } // namespace
 
 std::string PackageTemplateName(const fs::path& output)
@@ -204,6 +225,27 @@ void PackageBuilder::SetProgressCallback(BuildProgressCallback callback)
     m_progress = std::move(callback);
 }
 
+void PackageBuilder::SetSigning(SigningSettings signing, std::chrono::milliseconds timeout)
+{
+    m_signing = std::move(signing);
+    m_signingTimeout = timeout;
+}
+
+bool PackageBuilder::sign(const fs::path& unsignedPackage, const fs::path& signedPackage, int target,
+                          const BuildProgress& progress)
+{
+    PackageSigner signer(m_signing);
+    signer.SetTimeout(m_signingTimeout);
+    signer.SetKeepGoing([this, &progress] { return report(progress); });
+    if (Status signedNow = signer.Sign(unsignedPackage, signedPackage); !signedNow.ok()) {
+        m_signingToolReason = signer.toolReason();
+        return fail(m_status.cancelled() ? m_status : std::move(signedNow));
+    }
+    if (Status copied = copyInto(signedPackage, target); !copied.ok())
+        return fail(std::move(copied));
+    return true;
+}
+
 bool PackageBuilder::fail(Status status)
 {
     m_status = std::move(status);
@@ -255,9 +297,15 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
     m_status = Status::Ok();
     m_refusal.reset();
     m_installerMissing = false;
+    m_signingToolReason.clear();
     m_lastStagingFolder.clear();
     if (output.empty() || output.filename().empty())
         return fail("no output file");
+
+    if (m_signing.enabled()) {
+        if (Status ready = PackageSigner::CheckSettings(m_signing); !ready.ok())
+            return fail(std::move(ready));
+    }
 
     const std::string templateName = PackageTemplateName(output);
     const ScopedTempFolder staging;
@@ -364,7 +412,16 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return report(progress);
     });
 
-    platform::DescriptorStream stream(file.descriptor());
+    // A package to sign is written into the staging folder first; only the signed one reaches the output.
+    const fs::path unsignedPackage = staging.path() / "unsigned.exe";
+    platform::FileDescriptor unsignedFile;
+    if (m_signing.enabled()) {
+        unsignedFile = platform::FileDescriptor(
+            ::open(unsignedPackage.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!unsignedFile.valid())
+            return fail(Status::SystemFailure("cannot create " + unsignedPackage.string(), errno));
+    }
+    platform::DescriptorStream stream(m_signing.enabled() ? unsignedFile.get() : file.descriptor());
     bool written = false;
     try {
         written = package.Write(stream);
@@ -375,6 +432,12 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return fail(m_status.cancelled() ? m_status : package.status());
     if (!stream.flush())
         return fail(Status::SystemFailure("cannot write " + output.string(), errno));
+    if (m_signing.enabled()) {
+        if (!unsignedFile.close())
+            return fail(Status::SystemFailure("cannot write " + unsignedPackage.string(), errno));
+        if (!sign(unsignedPackage, staging.path() / "signed.exe", file.descriptor(), progress))
+            return false;
+    }
     if (Status committed = file.Commit(); !committed.ok())
         return fail(std::move(committed));
     m_installerMissing = std::find(m_runtimeFiles.begin(), m_runtimeFiles.end(), kInstallerFileName) == m_runtimeFiles.end();
