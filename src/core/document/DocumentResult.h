@@ -21,7 +21,7 @@ struct DocumentResult {
     std::filesystem::path file; // the file the message names
     // A build refused this name of the package: the window tells where it is and what is wrong.
     std::optional<NameRefusal> refusal;
-    // The signing tool failed the build with these words of its own.
+    // Signing failed the build: the signing tool's own words, or why it could not run.
     std::string signingToolReason;
     // A package was built, but without the client installer, which the program folder lacks.
     bool installerMissing = false;

@@ -238,8 +238,10 @@ bool PackageBuilder::sign(const fs::path& unsignedPackage, const fs::path& signe
     signer.SetTimeout(m_signingTimeout);
     signer.SetKeepGoing([this, &progress] { return report(progress); });
     if (Status signedNow = signer.Sign(unsignedPackage, signedPackage); !signedNow.ok()) {
-        m_signingToolReason = signer.toolReason();
-        return fail(m_status.cancelled() ? m_status : std::move(signedNow));
+        if (m_status.cancelled() || signedNow.cancelled())
+            return fail(Status::Cancelled());
+        m_signingToolReason = signer.toolReason().empty() ? signedNow.text() : signer.toolReason();
+        return fail(std::move(signedNow));
     }
     if (Status copied = copyInto(signedPackage, target); !copied.ok())
         return fail(std::move(copied));
@@ -303,8 +305,10 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return fail("no output file");
 
     if (m_signing.enabled()) {
-        if (Status ready = PackageSigner::CheckSettings(m_signing); !ready.ok())
+        if (Status ready = PackageSigner::CheckSettings(m_signing); !ready.ok()) {
+            m_signingToolReason = ready.text();
             return fail(std::move(ready));
+        }
     }
 
     const std::string templateName = PackageTemplateName(output);

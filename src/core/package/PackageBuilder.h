@@ -65,7 +65,7 @@ public:
     // The last build succeeded without the client installer, which the program folder lacks: the
     // package unpacks on a client but installs nothing.
     bool installerMissing() const { return m_installerMissing; }
-    // The signing tool's own words when it failed the last build.
+    // Why signing failed the last build: the signing tool's own words, or why it could not run.
     const std::string& signingToolReason() const { return m_signingToolReason; }
     // The staging folder of the last build; it no longer exists once BuildPackage has returned.
     const std::filesystem::path& lastStagingFolder() const { return m_lastStagingFolder; }

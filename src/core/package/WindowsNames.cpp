@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <unordered_map>
 #include <vector>
 
@@ -208,9 +209,29 @@ std::string WindowsNameKey(std::string_view name)
     return key;
 }
 
+std::string VisibleName(std::string_view name)
+{
+    std::string shown;
+    shown.reserve(name.size());
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t start = at;
+        const std::optional<std::uint32_t> point = nextCodePoint(name, at);
+        if (point && *point >= 0x20 && *point != 0x7F) {
+            shown.append(name.substr(start, at - start));
+            continue;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(static_cast<std::uint8_t>(name[start])));
+        shown += escape;
+        at = start + 1;
+    }
+    return shown;
+}
+
 std::string NameRefusal::Describe() const
 {
-    std::string text = "\"" + path + "\" in " + (folder.empty() ? std::string("the package") : folder.string()) + ": ";
+    std::string text = "\"" + VisibleName(path) + "\" in " +
+                       (folder.empty() ? std::string("the package") : VisibleName(folder.string())) + ": ";
     switch (fault) {
     case NameFault::None:
         return text + "no fault";
@@ -225,7 +246,7 @@ std::string NameRefusal::Describe() const
     case NameFault::NotUtf8:
         return text + "the name is not UTF-8 text, so that Windows would show another name";
     case NameFault::NameTwin:
-        return text + "the name equals \"" + other + "\" when letter case is ignored, and Windows takes both as one";
+        return text + "the name equals \"" + VisibleName(other) + "\" when letter case is ignored, and Windows takes both as one";
     }
     return text;
 }

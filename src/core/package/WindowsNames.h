@@ -44,6 +44,9 @@ NameFault WindowsNameFault(std::string_view name, char* forbidden = nullptr);
 // Extended-A, Greek and Cyrillic in its simple case-folded form; other bytes as they are.
 std::string WindowsNameKey(std::string_view name);
 
+// The name as it can be shown: control characters and bytes that are no UTF-8 as "\xNN".
+std::string VisibleName(std::string_view name);
+
 // Checks the names of one folder of the package, each on its own and against those before it.
 // parent (may be empty) is put in front of each name in a refusal, which reports folder as its place.
 std::optional<NameRefusal> CheckFolderNames(std::span<const std::string> names, const std::filesystem::path& folder,

@@ -69,10 +69,14 @@ TEST(WindowsNamesTest, EachFaultAndTheNamesThatPass)
         {"\xE6\x97\xA5\xE6\x9C\xAC.txt", NameFault::None},
         {"100% [final] & co; #1 {x}=y,z'~!@^", NameFault::None},
     };
+    EXPECT_EQ(VisibleName("tab\there\xFF S\xC3\xBC" "d\x7F"), "tab\\x09here\\xFF S\xC3\xBC" "d\\x7F");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         char forbidden = 0;
         EXPECT_EQ(WindowsNameFault(c.name, &forbidden), c.fault);
+        if (c.fault == NameFault::ControlCharacter || c.fault == NameFault::NotUtf8) {
+            EXPECT_NE(VisibleName(c.name).find("\\x"), std::string::npos) << "shown escaped";
+        }
         if (c.fault == NameFault::ForbiddenCharacter) {
             EXPECT_NE(c.name.find(forbidden), std::string::npos);
         }
