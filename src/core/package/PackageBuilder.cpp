@@ -278,20 +278,23 @@ bool PackageBuilder::checkNames(const CScriptFile& project, const std::string& t
         top.push_back(numbered("DRIVER_%03llu", i));
     top.emplace_back(kSettingFolderName);
     top.insert(top.end(), subfolders.begin(), subfolders.end());
-    m_refusal = CheckFolderNames(top, {});
+    const auto refused = [this](std::optional<NameRefusal> refusal) {
+        m_refusal = std::move(refusal);
+        return m_refusal.has_value();
+    };
+    if (refused(CheckFolderNames(top, {})))
+        return fail(m_refusal->Describe());
     for (const auto& printer : project.printers) {
         for (const std::string& folder : printer->driverFolders) {
-            if (!m_refusal)
-                m_refusal = CheckFolderTree(folder, folder);
+            if (refused(CheckFolderTree(folder, folder)))
+                return fail(m_refusal->Describe());
         }
     }
     for (const std::string& name : subfolders) {
-        if (!m_refusal)
-            m_refusal = CheckFolderTree(m_programFolder / name, m_programFolder, name);
+        if (refused(CheckFolderTree(m_programFolder / name, m_programFolder, name)))
+            return fail(m_refusal->Describe());
     }
-    if (!m_refusal)
-        return true;
-    return fail(m_refusal->Describe());
+    return true;
 }
 
 bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& output)
@@ -444,7 +447,8 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
     }
     if (Status committed = file.Commit(); !committed.ok())
         return fail(std::move(committed));
-    m_installerMissing = std::find(m_runtimeFiles.begin(), m_runtimeFiles.end(), kInstallerFileName) == m_runtimeFiles.end();
+    m_installerMissing =
+        std::find(m_runtimeFiles.begin(), m_runtimeFiles.end(), kInstallerFileName) == m_runtimeFiles.end();
     return true;
 }
 
