@@ -7,6 +7,7 @@
 #include "core/document/Corvan2Doc.h"
 #include "core/i18n/StringTable.h"
 #include "core/package/PackageFile.h"
+#include "core/package/RuntimeFileSet.h"
 #include "core/script/OnePrinterScript.h"
 #include "core/script/ScriptFile.h"
 #include "core/util/MessageNumbers.h"
@@ -144,7 +145,9 @@ int RunValidate(const Invocation& invocation, const MessagePrinter& messages)
 
 int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
 {
-    CCorvan2Doc document(BuildEnvironment::ForProgramFolder(ProgramFolder()));
+    BuildEnvironment environment = BuildEnvironment::ForProgramFolder(ProgramFolder());
+    environment.signing = {invocation.signKey, invocation.passwordFile};
+    CCorvan2Doc document(std::move(environment));
     if (const int status = Open(document, invocation.input, messages))
         return status;
     if (const int status = Check(document, messages))
@@ -162,7 +165,12 @@ int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
         messages.Plain("interrupted; no package was written");
         return kExitInterrupted;
     }
-    return result.ok() ? kExitSuccess : Report(result, messages);
+    if (!result.ok())
+        return Report(result, messages);
+    if (result.installerMissing)
+        messages.Plain("warning: the program folder has no " + std::string(kInstallerFileName) +
+                       "; the package was built without the client installer and installs nothing on a client");
+    return kExitSuccess;
 }
 
 int RunScript(const Invocation& invocation, const MessagePrinter& messages)

@@ -35,7 +35,9 @@ inline constexpr std::string_view kCliUsage = "[--lang HEX] COMMAND [ARGUMENTS]"
 
 inline constexpr std::array<CommandHelp, 5> kCommandHelp{{
     {"validate", "PROJECT", "check every printer as a package build does"},
-    {"build", "PROJECT -o OUT.exe", "validate, then build a package"},
+    {"build", "PROJECT -o OUT.exe [--sign KEY.pfx [--password-file FILE]]",
+     "validate, then build a package; with --sign the package gets an Authenticode signature from the "
+     "PKCS#12 key (osslsigncode), whose password is the first line of FILE"},
     {"script", "--model M --address A [--folder F] -o OUT.qsm",
      "write an install script for one printer named \"M(A)\"; F defaults to the program folder, M must "
      "be listed in Modelname.dat"},
@@ -47,11 +49,13 @@ inline constexpr std::array<CommandHelp, 5> kCommandHelp{{
 inline constexpr std::string_view kInputNote =
     "PROJECT and FILE may be a project (.qst), an install script (.qsm) or a package (.exe).";
 
-inline constexpr std::array<OptionHelp, 6> kOptionHelp{{
+inline constexpr std::array<OptionHelp, 8> kOptionHelp{{
     {"-o, --output", "PATH", "where build, script and extract write"},
     {"--model", "M", "the model of script; a leading \"VARDO \" is dropped"},
     {"--address", "A", "the address of script's printer"},
     {"--folder", "F", "the driver folder of script's printer"},
+    {"--sign", "KEY.pfx", "sign the package of build with the key and certificate of this PKCS#12 file"},
+    {"--password-file", "FILE", "the file whose first line is the password of the --sign key"},
     {"--lang", "HEX",
      "language of the messages, a hexadecimal language identifier (0 neutral, 407, 40A, 40C, 410, 411, "
      "413, 416); a value that is not hexadecimal is ignored"},
@@ -67,7 +71,8 @@ inline constexpr std::array<ExitStatusHelp, 10> kExitStatusHelp{{
     {kExitNoStringTable, kExitNoStringTable, "no string table beside the program"},
     {kMessageCannotOpenFile, kMessageCannotOpenFile, "a file cannot be opened as a project, script or package"},
     {kMessageCannotSave, kMessageCannotSave,
-     "a project or script cannot be saved, a package cannot be built or unpacked"},
+     "a project or script cannot be saved, a package cannot be built, signed or unpacked, or it would carry "
+     "a file name that Windows cannot take"},
     {kMessageNoPrinter, kMessageSettingsFile, "the project fails the check before a build (the number of the message)"},
     {kMessageNoModelList, kMessageNoModelList, "Modelname.dat cannot be opened"},
     {kExitUsage, kExitUsage, "the command line does not fit this usage"},

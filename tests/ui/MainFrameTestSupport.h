@@ -106,6 +106,11 @@ public:
         shown.push_back({number, std::string(path)});
         return answer;
     }
+    int ShowDetailedMessage(int number, std::string_view) override
+    {
+        shown.push_back({number, {}});
+        return answer;
+    }
 
     std::vector<Shown> shown;
     int answer = kButtonYes;

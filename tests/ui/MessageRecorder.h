@@ -4,6 +4,7 @@
 
 #include "ui/shared/MessageService.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -26,8 +27,15 @@ public:
         shown.push_back(number);
         return 1;
     }
+    int ShowDetailedMessage(int number, std::string_view detail) override
+    {
+        shown.push_back(number);
+        details.emplace_back(detail);
+        return 1;
+    }
 
     std::vector<int> shown;
+    std::vector<std::string> details; // of the messages shown with detail, in order
 };
 
 } // namespace pellora::test

@@ -29,6 +29,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CCorvan2Doc> document, QWidget* parent)
     setWidget(m_view.get());
     connect(m_view.get(), &CCorvan2View::recentFileAdded, this, &CChildFrame::recentFileAdded);
     connect(m_view.get(), &CCorvan2View::frameCommandRequested, this, &CChildFrame::frameCommandRequested);
+    connect(m_view.get(), &CCorvan2View::statusNotice, this, &CChildFrame::statusNotice);
     m_observer = m_document->AddObserver([this](long) { SyncTitle(); });
     SyncTitle();
     if (IsViewMode()) {

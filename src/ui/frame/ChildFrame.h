@@ -53,6 +53,8 @@ signals:
     void recentFileAdded(const QString& path);
     // A page of the view asked for a command of the frame.
     void frameCommandRequested(int id);
+    // The view has something for the status bar.
+    void statusNotice(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

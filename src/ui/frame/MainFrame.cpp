@@ -149,6 +149,8 @@ bool CMainFrame::Create(std::uint16_t language)
     connect(m_commands.get(), &CommandTable::commandTriggered, this, [this](int id) { OnCommand(id); });
     connect(qApp, &QApplication::focusChanged, this, [this] { scheduleUpdate(); });
     connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, this, [this] { showStatusText(ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR)); });
 
     m_recentFiles.Load(m_settings);
     m_created = true;
@@ -377,6 +379,7 @@ CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
         refreshRecentFileItems();
     });
     connect(child, &CChildFrame::frameCommandRequested, this, [this](int id) { OnCommand(id); });
+    connect(child, &CChildFrame::statusNotice, this, &CMainFrame::ShowStatusNotice);
     connect(child, &QObject::destroyed, this, [this](QObject* frame) {
         m_tabs->RemoveFrame(frame);
         scheduleUpdate();
@@ -713,14 +716,25 @@ void CMainFrame::Retext()
         }
     }
 
-    const QString ready = ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR);
-    m_statusPane->setText(ready);
-    m_statusPane->setFixedWidth(m_statusPane->fontMetrics().horizontalAdvance(ready) + 2);
+    if (!m_noticeTimer.isActive())
+        showStatusText(ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR));
 
     RetextMenuBar();
     m_leftPane->Retext();
     m_dockingBar->Retext();
     update();
+}
+
+void CMainFrame::showStatusText(const QString& text)
+{
+    m_statusPane->setText(text);
+    m_statusPane->setFixedWidth(m_statusPane->fontMetrics().horizontalAdvance(text) + 2);
+}
+
+void CMainFrame::ShowStatusNotice(const QString& text)
+{
+    showStatusText(text);
+    m_noticeTimer.start(kNoticeMilliseconds);
 }
 
 void CMainFrame::RetextMenuBar()

@@ -83,6 +83,8 @@ signals:
     void printerCountChanged();
     // A page asked for a frame command (Ctrl+N, Ctrl+O, Ctrl+S).
     void frameCommandRequested(int id);
+    // Something the status bar tells after a command, such as a package built without the installer.
+    void statusNotice(const QString& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -94,8 +96,9 @@ private:
     void registerCommands();
     void buildPages();
     void addPrinter();
-    // Validates, then asks for the file to save or build; empty when either step stops.
-    QString promptOutputPath(int titleItem, int typeItem, const QString& extension);
+    // Validates, then asks for the file to save or build; empty when either step stops. With signing,
+    // the dialog also offers the signing settings, starting from those and leaving the chosen ones there.
+    QString promptOutputPath(int titleItem, int typeItem, const QString& extension, SigningSettings* signing = nullptr);
     void saveProjectAs();
     void createPackage();
     static void closeAll();

@@ -17,6 +17,8 @@ public:
     // The button pressed, or 0 when nothing is shown.
     virtual int ShowMessage(int number) = 0;
     virtual int ShowFileMessage(int number, std::string_view path) = 0;
+    // The message with detail below it: where a failure lies, or a tool's own words.
+    virtual int ShowDetailedMessage(int number, std::string_view detail) = 0;
 };
 
 // The service in use; nullptr uninstalls it. The caller keeps ownership.
@@ -24,7 +26,9 @@ void SetMessageService(MessageService* service);
 // Shows through the installed service; 0 when none is installed.
 int ShowMessage(int number);
 int ShowFileMessage(int number, const std::filesystem::path& path);
-// The message a failed document operation carries, as a file message when it names a file.
-void ShowDocumentResult(const DocumentResult& result);
+int ShowDetailedMessage(int number, std::string_view detail);
+// The message a failed document operation carries, as a file message when it names a file, else with
+// detail below it when there is one.
+void ShowDocumentResult(const DocumentResult& result, std::string_view detail = {});
 
 } // namespace pellora::ui
