@@ -5,6 +5,7 @@
 #include "ui/shared/CommandIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
+#include "ui/shared/InputMessage.h"
 #include "ui/shared/LayoutApply.h"
 #include "ui/shared/TabHost.h"
 
@@ -14,7 +15,6 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 
 namespace pellora::ui {
 
@@ -63,18 +63,7 @@ void CTab::OnSelectionChanged()
 void CTab::Retext()
 {
     ApplyDialogTexts(this, m_section);
-    for (QWidget* child : findChildren<QWidget*>()) {
-        const int id = ControlId(child);
-        if (id <= 0)
-            continue;
-        QString tip = ItemText(m_section, kTooltipItemBase + id);
-        // Buttons that show only an icon say in their tooltip what their text says.
-        if (tip.isEmpty()) {
-            if (auto* button = qobject_cast<QAbstractButton*>(child); button && !button->icon().isNull())
-                tip = button->text();
-        }
-        child->setToolTip(tip);
-    }
+    ApplyTooltips(this, m_section);
     OnRetext();
 }
 
@@ -229,11 +218,7 @@ void CTab::ShowComboIndex(QComboBox* combo, int index)
 
 void CTab::showLengthMessage(std::size_t maxBytes)
 {
-    QString caption = ItemText("ETC", 12);
-    if (caption.isEmpty())
-        caption = QApplication::applicationDisplayName();
-    QMessageBox box(QMessageBox::Warning, caption, LengthMessage(maxBytes), QMessageBox::Ok, this);
-    box.exec();
+    ShowInputMessage(this, LengthMessage(maxBytes));
 }
 
 void CTab::resizeEvent(QResizeEvent* event)

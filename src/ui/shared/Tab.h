@@ -36,8 +36,6 @@ public:
 
     // Item of a tab's text section that holds the length message ("%1" stands for the limit).
     static constexpr int kLengthMessageItem = 61716;
-    // The tooltip of control id is item kTooltipItemBase + id of the tab's text section.
-    static constexpr int kTooltipItemBase = 100000;
 
     CTab(TabHost& host, int dialogId, std::string_view section, QWidget* parent);
 
