@@ -88,14 +88,24 @@ SharedMemory SharedMemory::Create(const std::string& name, std::size_t size, Sta
 
 SharedMemory SharedMemory::OpenForReading(const std::string& name, Failure& failure)
 {
+    return open(name, false, failure);
+}
+
+SharedMemory SharedMemory::OpenForWriting(const std::string& name, Failure& failure)
+{
+    return open(name, true, failure);
+}
+
+SharedMemory SharedMemory::open(const std::string& name, bool writable, Failure& failure)
+{
     SharedMemory memory;
     failure = Failure::Open;
-    memory.m_descriptor = FileDescriptor(::shm_open(name.c_str(), O_RDONLY | O_CLOEXEC, 0));
+    memory.m_descriptor = FileDescriptor(::shm_open(name.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC, 0));
     struct stat info {};
     if (!memory.m_descriptor.valid() || ::fstat(memory.m_descriptor.get(), &info) != 0 || info.st_uid != ::geteuid())
         return {};
     failure = Failure::Map;
-    if (info.st_size <= 0 || !memory.map(static_cast<std::size_t>(info.st_size), false))
+    if (info.st_size <= 0 || !memory.map(static_cast<std::size_t>(info.st_size), writable))
         return {};
     failure = Failure::None;
     return memory;

@@ -31,6 +31,9 @@ public:
     // Opens the existing object name for reading and maps all of it. An object of another user fails
     // as Open; one that cannot be mapped (it holds no bytes, for one) as Map.
     static SharedMemory OpenForReading(const std::string& name, Failure& failure);
+    // Opens the existing object name of the user's for reading and writing, mapped whole; the name stays
+    // when this goes.
+    static SharedMemory OpenForWriting(const std::string& name, Failure& failure);
 
     bool mapped() const { return m_address != nullptr; }
     // The bytes mapped now.
@@ -43,6 +46,7 @@ public:
     bool Read(std::uint64_t offset, std::span<std::byte> out);
 
 private:
+    static SharedMemory open(const std::string& name, bool writable, Failure& failure);
     bool map(std::size_t size, bool writable);
     void release() noexcept;
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace pellora::platform {
@@ -63,10 +64,21 @@ bool someoneListens(const sockaddr_un& address)
 
 } // namespace
 
+StringServiceNames StringServiceNames::In(const std::filesystem::path& runtimeFolder, const std::string& user)
+{
+    // FNV-1a of the folder: shared-memory names have no folders of their own.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : runtimeFolder.string())
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    char folderTag[9] = {};
+    std::snprintf(folderTag, sizeof folderTag, "%08x", hash);
+    return {runtimeFolder / ("Tessaris StringMessage-" + user + ".socket"),
+            "/Tessaris StringMapping-" + user + "-" + folderTag};
+}
+
 StringServiceNames StringServiceNames::ForUser()
 {
-    const std::string user = UserTag();
-    return {UserRuntimeFolder() / ("Tessaris StringMessage-" + user + ".socket"), "/Tessaris StringMapping-" + user};
+    return In(UserRuntimeFolder(), UserTag());
 }
 
 StringMessageConnection::StringMessageConnection(FileDescriptor socket)

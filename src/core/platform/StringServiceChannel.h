@@ -18,13 +18,16 @@
 
 namespace pellora::platform {
 
-// The names of one user, so that two users' tools and programs never meet.
+// The names of one user's session, so that the tools and programs of two users, or of two sessions with
+// runtime folders of their own, never meet.
 struct StringServiceNames {
     std::filesystem::path socket; // the program listens here
     std::string mapping;          // the tool's shared memory of command records
 
-    // "Tessaris StringMessage-<user>.socket" in the user's runtime folder and the shared memory
-    // "/Tessaris StringMapping-<user>".
+    // "Tessaris StringMessage-<user>.socket" in the runtime folder and the shared memory
+    // "/Tessaris StringMapping-<user>-<eight hexadecimal digits naming the runtime folder>".
+    static StringServiceNames In(const std::filesystem::path& runtimeFolder, const std::string& user);
+    // The names of the running user in the user's runtime folder.
     static StringServiceNames ForUser();
 };
 

@@ -640,6 +640,11 @@ void CMainFrame::SwitchLanguage(std::uint16_t language)
 {
     SetCurrentLanguage(language);
     TheStringTable().Load(m_environment.programFolder, language, kStringTableGroup);
+    RetextAll();
+}
+
+void CMainFrame::RetextAll()
+{
     {
         // The views re-read their texts and menus without changing any document.
         const ScopedViewMode viewMode;

@@ -9,12 +9,12 @@
 #include "ui/shared/LayoutApply.h"
 #include "ui/shared/TabHost.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTabWidget>
 
 namespace pellora::ui {
 
@@ -267,6 +267,19 @@ bool CTab::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+int PageIndexOfSection(const QTabWidget& tabs, std::string_view section)
+{
+    const QString wanted = QString::fromUtf8(section.data(), static_cast<qsizetype>(section.size()));
+    for (int i = 0; i < tabs.count(); ++i) {
+        const QWidget* page = tabs.widget(i);
+        const auto* tab = qobject_cast<const CTab*>(page);
+        const QString name = tab != nullptr ? QString::fromStdString(tab->Section()) : page->objectName();
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
 }
 
 } // namespace pellora::ui

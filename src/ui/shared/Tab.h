@@ -19,6 +19,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QTabWidget;
 
 namespace pellora::ui {
 
@@ -141,5 +142,9 @@ private:
     bool m_updating = false;
     bool m_marksModified = false;
 };
+
+// The index of the page of tabs that belongs to a string-table section: a CTab of that section, or a page
+// whose object name is the section (letter case ignored); -1 when there is none.
+int PageIndexOfSection(const QTabWidget& tabs, std::string_view section);
 
 } // namespace pellora::ui
