@@ -45,9 +45,16 @@ void SharedMemory::release() noexcept
         ::munmap(m_address, m_size);
     m_address = nullptr;
     m_size = 0;
+    // The name goes only while it still names this object: a newer object may have taken it over.
+    if (!m_createdName.empty() && m_descriptor.valid()) {
+        const FileDescriptor named(::shm_open(m_createdName.c_str(), O_RDONLY | O_CLOEXEC, 0));
+        struct stat mine {};
+        struct stat current {};
+        if (named.valid() && ::fstat(m_descriptor.get(), &mine) == 0 && ::fstat(named.get(), &current) == 0
+            && mine.st_dev == current.st_dev && mine.st_ino == current.st_ino)
+            ::shm_unlink(m_createdName.c_str());
+    }
     m_descriptor.reset();
-    if (!m_createdName.empty())
-        ::shm_unlink(m_createdName.c_str());
     m_createdName.clear();
 }
 

@@ -72,11 +72,13 @@ TEST(SharedMemoryTest, OpeningFailsAtTheStepThatFails)
     ::close(fd);
     ::shm_unlink(name.c_str());
 
-    // The creator's name goes with it.
+    // The creator's name goes with it, unless a newer object has taken the name over.
     {
         Status status;
-        const SharedMemory tool = SharedMemory::Create(name, 8, status);
+        SharedMemory tool = SharedMemory::Create(name, 8, status);
         ASSERT_TRUE(tool.mapped());
+        tool = SharedMemory::Create(name, 16, status);
+        EXPECT_EQ(SharedMemory::OpenForReading(name, failure).size(), 16u);
     }
     EXPECT_FALSE(SharedMemory::OpenForReading(name, failure).mapped());
     EXPECT_EQ(failure, SharedMemory::Failure::Open);
