@@ -24,10 +24,11 @@ namespace {
 QWidget* makeControl(QWidget& dialog, const ControlTemplate& control, std::map<int, QButtonGroup*>& groups)
 {
     switch (control.kind) {
-    case ControlKind::Static: {
+    case ControlKind::Static:
+    case ControlKind::Text: {
         auto* label = new QLabel(&dialog);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setWordWrap(control.kind == ControlKind::Text);
+        label->setAlignment(Qt::AlignLeft | (control.kind == ControlKind::Text ? Qt::AlignTop : Qt::AlignVCenter));
         return label;
     }
     case ControlKind::GroupBox:

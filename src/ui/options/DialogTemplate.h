@@ -12,7 +12,8 @@
 namespace pellora::ui {
 
 enum class ControlKind {
-    Static,
+    Static, // one line
+    Text,   // several lines, broken at words
     GroupBox,
     CheckBox,
     RadioButton,

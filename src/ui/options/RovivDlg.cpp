@@ -20,27 +20,27 @@ DialogTemplate CRovivDlg::Template()
 {
     using K = ControlKind;
     return {IDD_DIALOG_HYDRO,
-            {380, 360},
+            {440, 360},
             {
-                {IDC_AUTO_PORT, K::CheckBox, {12, 12, 356, 18}},
-                {IDC_HYDRO_GROUP, K::GroupBox, {12, 40, 356, 272}},
-                {IDC_USE_HYDRO, K::CheckBox, {24, 60, 332, 18}},
-                {IDC_USER_GROUP, K::GroupBox, {24, 84, 332, 66}},
-                {IDC_USER_LOGON, K::RadioButton, {36, 102, 310, 18}, 1},
-                {IDC_USER_ENTERED, K::RadioButton, {36, 124, 310, 18}, 1},
-                {IDC_CHECK_PORT_LABEL, K::Static, {24, 160, 204, 20}},
-                {IDC_CHECK_PORT, K::Edit, {232, 159, 70, 22}},
-                {IDC_PROTOCOL_GROUP, K::GroupBox, {24, 188, 332, 116}},
-                {IDC_PROTOCOL_LPR, K::RadioButton, {36, 206, 310, 18}, 2},
-                {IDC_QUEUE_LABEL, K::Static, {56, 230, 120, 20}},
-                {IDC_QUEUE_NAME, K::Edit, {180, 229, 104, 22}},
-                {IDC_QUEUE_HINT, K::Static, {290, 230, 60, 20}},
-                {IDC_PROTOCOL_RAW, K::RadioButton, {36, 256, 310, 18}, 2},
-                {IDC_PORT_LABEL, K::Static, {56, 280, 120, 20}},
-                {IDC_RAW_PORT, K::Edit, {180, 279, 70, 22}},
-                {IDC_PORT_HINT, K::Static, {256, 280, 94, 20}},
-                {IDC_OK, K::DefaultButton, {196, 324, 80, 24}},
-                {IDC_CANCEL, K::PushButton, {284, 324, 80, 24}},
+                {IDC_AUTO_PORT, K::CheckBox, {12, 12, 416, 18}},
+                {IDC_HYDRO_GROUP, K::GroupBox, {12, 40, 416, 272}},
+                {IDC_USE_HYDRO, K::CheckBox, {24, 60, 392, 18}},
+                {IDC_USER_GROUP, K::GroupBox, {24, 84, 392, 66}},
+                {IDC_USER_LOGON, K::RadioButton, {36, 102, 370, 18}, 1},
+                {IDC_USER_ENTERED, K::RadioButton, {36, 124, 370, 18}, 1},
+                {IDC_CHECK_PORT_LABEL, K::Static, {24, 160, 234, 20}},
+                {IDC_CHECK_PORT, K::Edit, {262, 159, 70, 22}},
+                {IDC_PROTOCOL_GROUP, K::GroupBox, {24, 188, 392, 116}},
+                {IDC_PROTOCOL_LPR, K::RadioButton, {36, 206, 370, 18}, 2},
+                {IDC_QUEUE_LABEL, K::Static, {56, 230, 140, 20}},
+                {IDC_QUEUE_NAME, K::Edit, {200, 229, 120, 22}},
+                {IDC_QUEUE_HINT, K::Static, {326, 230, 84, 20}},
+                {IDC_PROTOCOL_RAW, K::RadioButton, {36, 256, 370, 18}, 2},
+                {IDC_PORT_LABEL, K::Static, {56, 280, 140, 20}},
+                {IDC_RAW_PORT, K::Edit, {200, 279, 70, 22}},
+                {IDC_PORT_HINT, K::Static, {276, 280, 134, 20}},
+                {IDC_OK, K::DefaultButton, {256, 324, 80, 24}},
+                {IDC_CANCEL, K::PushButton, {344, 324, 80, 24}},
             }};
 }
 
@@ -52,9 +52,9 @@ CRovivDlg::CRovivDlg(std::uint32_t showItem, QWidget* parent)
         OnClicked(id, [this] { applyEnablingRule(); });
 }
 
-CRovivDlg::CRovivDlg(QWidget* parent)
-    : CRovivDlg(ReadMachineSetting("ShowItem").value_or(0), parent)
+std::uint32_t CRovivDlg::MachineShowItem()
 {
+    return ReadMachineSetting("ShowItem").value_or(0);
 }
 
 void CRovivDlg::SetValues(std::int32_t autoPort, std::int32_t useHydro, const PortBlock& block)

@@ -14,8 +14,9 @@ class CRovivDlg : public COptionDialog {
 public:
     // showItem: the machine setting "ShowItem"; its bit 3 shows the authenticated-printing part.
     explicit CRovivDlg(std::uint32_t showItem, QWidget* parent = nullptr);
-    // Reads "ShowItem" from the machine settings (0 when it is not set).
-    explicit CRovivDlg(QWidget* parent = nullptr);
+
+    // "ShowItem" of the machine settings, 0 when it is not set.
+    static std::uint32_t MachineShowItem();
 
     static DialogTemplate Template();
     // Bit 3 of "ShowItem".

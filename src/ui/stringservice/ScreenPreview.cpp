@@ -222,7 +222,7 @@ std::unique_ptr<COptionDialog> CScreenPreview::makeDialog(ScreenKind kind) const
     case ScreenKind::CustomDialog:
         return std::make_unique<CCustomDlg>(folder);
     case ScreenKind::HydroDialog:
-        return std::make_unique<CRovivDlg>();
+        return std::make_unique<CRovivDlg>(CRovivDlg::MachineShowItem());
     case ScreenKind::SecurityDialog:
         return std::make_unique<CSecurityDlg>();
     default:
