@@ -103,7 +103,7 @@ CCustomDlg::CCustomDlg(const DialogTemplate& dialogTemplate, std::filesystem::pa
         if (auto* upDown = Item<CUpDownControl>(spin))
             upDown->SetBuddy(Item<QLineEdit>(field));
     }
-    for (const int id : {IDC_POPUP_ERROR, IDC_POPUP_WARNING, IDC_SOUND_NOTIFY, IDC_FOLDER_GROUP, IDC_ENABLE_MONITORING})
+    for (const int id : {IDC_POPUP_ERROR, IDC_POPUP_WARNING, IDC_SOUND_NOTIFY, IDC_ENABLE_MONITORING})
         OnClicked(id, [this] { applyEnablingRule(); });
     OnCommand(IDC_BROWSE_FOLDER, [this] { browseFolder(); });
 }

@@ -4,9 +4,6 @@
 #include "ui/frame/MainFrame.h"
 #include "ui/stringservice/ScreenPreview.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <algorithm>
 #include <array>
 
@@ -213,13 +210,7 @@ void CReceiverWindow::onMoved()
     if (m_followed || m_frame == nullptr)
         return;
     m_followed = true;
-    QPoint topLeft = position();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize room = screen->geometry().size() - m_frame->frameGeometry().size();
-        topLeft.setX(std::max(0, std::min(topLeft.x(), room.width())));
-        topLeft.setY(std::max(0, std::min(topLeft.y(), room.height())));
-    }
-    m_frame->move(topLeft);
+    m_frame->move(KeptOnScreen(position(), m_frame->frameGeometry().size()));
     m_frame->show();
 }
 

@@ -81,6 +81,15 @@ std::optional<FlashSpot> wholeOf(QWidget* control)
 
 } // namespace
 
+QPoint KeptOnScreen(const QPoint& topLeft, const QSize& size)
+{
+    const QScreen* screen = QApplication::primaryScreen();
+    if (screen == nullptr)
+        return topLeft;
+    const QSize room = screen->geometry().size() - size;
+    return {std::max(0, std::min(topLeft.x(), room.width())), std::max(0, std::min(topLeft.y(), room.height()))};
+}
+
 CScreenPreview::CScreenPreview(CMainFrame& frame)
     : m_frame(frame)
 {
@@ -253,15 +262,7 @@ void CScreenPreview::selectProjectPage(const std::string& section)
 
 void CScreenPreview::place(QWidget& window) const
 {
-    const QScreen* screen = QApplication::primaryScreen();
-    const QSize size = window.frameGeometry().size();
-    QPoint topLeft = m_anchor;
-    if (screen != nullptr) {
-        const QSize room = screen->geometry().size() - size;
-        topLeft.setX(std::max(0, std::min(topLeft.x(), room.width())));
-        topLeft.setY(std::max(0, std::min(topLeft.y(), room.height())));
-    }
-    window.move(topLeft);
+    window.move(KeptOnScreen(m_anchor, window.frameGeometry().size()));
 }
 
 QWidget* CScreenPreview::targetWindow(const StringServiceRecord& record) const

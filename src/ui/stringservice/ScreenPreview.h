@@ -21,6 +21,10 @@ class CAboutDlg;
 class CMainFrame;
 class COptionDialog;
 
+// Where a window of size goes when its top-left corner should be at topLeft: not left of or above the
+// screen, and not so far right or down that it leaves it.
+QPoint KeptOnScreen(const QPoint& topLeft, const QSize& size);
+
 // A rectangle of a window to flash, in the coordinates of target.
 struct FlashSpot {
     QWidget* target = nullptr;
