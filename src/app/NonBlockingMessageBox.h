@@ -3,11 +3,9 @@
 // The view-mode message box: shown at once without blocking, one at a time, where the last one stood,
 // and closed by the program rather than by the user.
 //
-// The box is a modeless window of the window thread, which every widget must live on. What a box on a
-// thread of its own would do maps onto it as follows: Show returns as soon as the box is up; the box is
-// placed once it has its final size, as a window-creation hook would place it; an event filter on the
-// box and its controls takes the place of the message-filter hook; deleting the box ends it as ending
-// its thread would; and one thread needs no lock.
+// The box is a modeless window of the window thread, which every widget must live on: Show returns as
+// soon as the box is up, the box is placed once it has its final size, an event filter on the box and its
+// controls holds back the user's input, and deleting the box ends it. With one thread there is no lock.
 
 #include <QMessageBox>
 #include <QPointer>
