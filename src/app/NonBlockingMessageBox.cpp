@@ -136,7 +136,8 @@ void NonBlockingMessageBox::finished(int button)
     if (m_callback)
         m_callback(button);
     rememberPosition();
-    m_box.release()->deleteLater();
+    // The box is still inside its own signal: it goes with the next box, or with this object.
+    m_answered = std::move(m_box);
 }
 
 void NonBlockingMessageBox::rememberPosition()
@@ -147,6 +148,7 @@ void NonBlockingMessageBox::rememberPosition()
 
 void NonBlockingMessageBox::Close()
 {
+    m_answered.reset();
     if (!m_box)
         return;
     if (m_box->isVisible())

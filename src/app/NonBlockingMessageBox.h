@@ -56,6 +56,7 @@ private:
     void rememberPosition();
 
     std::unique_ptr<QMessageBox> m_box;
+    std::unique_ptr<QMessageBox> m_answered; // the box the user ended last, hidden
     std::unique_ptr<InputFilter> m_filter;
     std::optional<QRect> m_lastPosition;
     QPointer<QObject> m_notifyReceiver;

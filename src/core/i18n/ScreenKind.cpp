@@ -1,7 +1,8 @@
 #include "core/i18n/ScreenKind.h"
 
+#include "core/platform/Profile.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace pellora {
 
@@ -34,19 +35,12 @@ constexpr SectionKind kSectionKinds[] = {
     {"IDD_DIALOG_HEADER", ScreenKind::HeaderDialog},
 };
 
-bool sameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::toupper(x) == std::toupper(y);
-    });
-}
-
 } // namespace
 
 ScreenKind ScreenKindOf(std::string_view section)
 {
     for (const SectionKind& row : kSectionKinds) {
-        if (sameIgnoringCase(row.section, section))
+        if (platform::EqualsNoCase(row.section, section))
             return row.kind;
     }
     return ScreenKind::MainFrame;

@@ -111,9 +111,10 @@ CMainFrame::~CMainFrame()
 {
     m_created = false;
     m_updateTimer.stop();
-    // Project windows go before the bars they refer to.
+    // Project windows go before the bars they refer to; closed ones that wait for their deferred deletion
+    // are no longer listed as the area's windows, but go here too.
     if (m_mdi) {
-        for (CChildFrame* child : Children()) {
+        for (CChildFrame* child : m_mdi->findChildren<CChildFrame*>()) {
             child->disconnect(this);
             m_tabs->RemoveFrame(child);
             delete child;

@@ -78,9 +78,10 @@ TEST_F(UtilityDlgTest, TheListShowsTheModelsUtilitiesWithSystemsAndModelsAsTags)
     dialog.SetModelFilter({});
     dialog.Initialise();
     EXPECT_EQ(column(list, kNameColumn), QStringList({"Print Manager", "Scan Tool", "Status Viewer"}));
-    std::filesystem::remove(m_strings.folder().file("TsAppInst.so"));
-    dialog.Initialise();
-    EXPECT_EQ(list.topLevelItemCount(), 0);
+    const test::TestProgramFolder withoutPlugin;
+    CUtilityDlg empty(withoutPlugin.path());
+    empty.Initialise();
+    EXPECT_EQ(empty.ApplicationList()->topLevelItemCount(), 0);
 }
 
 TEST_F(UtilityDlgTest, AddingSkipsChosenOnesInAnyCaseAndRemovingRecordsOnlyEarlierChoices)
