@@ -21,13 +21,6 @@ constexpr std::string_view kTextSection = "String Table";
 constexpr std::string_view kHeaderSection = "File Info";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool sameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
-}
-
 std::string readAll(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -58,7 +51,7 @@ Status StringSource::Open(const fs::path& file)
     *this = StringSource();
     m_paths.push_back(file);
     const std::string stem = file.stem().string();
-    if (stem.size() == 8 && sameIgnoringCase(stem.substr(0, 4), "TSST")) {
+    if (stem.size() == 8 && platform::EqualsNoCase(stem.substr(0, 4), "TSST")) {
         std::vector<fs::path> fragments;
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(file.parent_path() / stem.substr(4), error)) {
@@ -109,11 +102,11 @@ void StringSource::read(std::size_t file, const std::string& bytes)
             }
             const std::string name(line.substr(1, line.size() - 2));
             const std::size_t slash = name.rfind('\\');
-            if (sameIgnoringCase(name, kHeaderSection)) {
+            if (platform::EqualsNoCase(name, kHeaderSection)) {
                 kind = Kind::Header;
-            } else if (sameIgnoringCase(name, kTextSection)) {
+            } else if (platform::EqualsNoCase(name, kTextSection)) {
                 kind = Kind::Texts;
-            } else if (slash != std::string::npos && sameIgnoringCase(name.substr(0, slash), kStringTableGroup)) {
+            } else if (slash != std::string::npos && platform::EqualsNoCase(name.substr(0, slash), kStringTableGroup)) {
                 kind = Kind::Group;
                 section = &sectionNamed(name.substr(slash + 1));
             } else {
@@ -126,7 +119,7 @@ void StringSource::read(std::size_t file, const std::string& bytes)
             continue;
         switch (kind) {
         case Kind::Header:
-            if (sameIgnoringCase(entry.key, "Locale"))
+            if (platform::EqualsNoCase(entry.key, "Locale"))
                 m_language = NormalizeLanguage(static_cast<std::uint32_t>(std::strtoul(entry.value.c_str(), nullptr, 16)));
             break;
         case Kind::Texts: {
@@ -158,7 +151,7 @@ void StringSource::read(std::size_t file, const std::string& bytes)
 StringSource::Section& StringSource::sectionNamed(const std::string& name)
 {
     for (Section& section : m_sections) {
-        if (sameIgnoringCase(section.name, name))
+        if (platform::EqualsNoCase(section.name, name))
             return section;
     }
     m_sections.push_back({name, {}});
