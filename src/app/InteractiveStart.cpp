@@ -29,8 +29,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // Not quit(): that asks every window to close first, and the view-mode windows (the message box,
+        // the option dialogs) refuse, which would keep the program running without its main window.
         if (watched == &m_window && event->type() == QEvent::Hide && !m_window.isVisible())
-            QCoreApplication::quit();
+            QCoreApplication::exit(0);
         return QObject::eventFilter(watched, event);
     }
 
@@ -60,6 +62,7 @@ InteractiveStart::~InteractiveStart()
 {
     ui::SetLanguageFollower({});
     m_splash.reset();
+    m_receiver.reset();
     m_handOver.Close();
     withdrawWindow();
     m_quitWatcher.reset();
@@ -89,8 +92,7 @@ int InteractiveStart::Run()
     // the window before the event loop ran, and a quit outside the loop is lost.
     if (m_terminationRequested && (!m_frame || !m_frame->isVisible()))
         return 0;
-    QApplication::exec();
-    return 0;
+    return QApplication::exec();
 }
 
 bool InteractiveStart::Start()
@@ -115,6 +117,8 @@ bool InteractiveStart::Start()
     if (ui::CCoolDialogBar* bar = m_frame->DockingBar())
         bar->hide();
     if (!openDocuments())
+        return false;
+    if (viewMode && !createReceiver())
         return false;
     if (ui::CCoolDialogBar* bar = m_frame->DockingBar())
         bar->show();
@@ -145,6 +149,18 @@ bool InteractiveStart::openDocuments()
         break;
     }
     return m_frame->NewDocument();
+}
+
+bool InteractiveStart::createReceiver()
+{
+    m_receiver = std::make_unique<ui::CReceiverWindow>(m_frame.get(), m_application.programFolder(),
+                                                       [](int status) { QCoreApplication::exit(status); });
+    const ui::CReceiverWindow::Failure failure = m_receiver->Open(platform::StringServiceNames::ForUser());
+    if (failure == ui::CReceiverWindow::Failure::None)
+        return true;
+    m_receiver.reset();
+    m_application.presenter().Show(std::string(ui::CReceiverWindow::FailureText(failure)), m_application.name(), MB_OK);
+    return false;
 }
 
 void InteractiveStart::publishWindow()

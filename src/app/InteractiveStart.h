@@ -9,6 +9,7 @@
 #include "ui/dialogs/SplashScreen.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/shared/QtTranslations.h"
+#include "ui/stringservice/ReceiverWindow.h"
 
 #include <QApplication>
 #include <QFont>
@@ -31,6 +32,8 @@ public:
     // Everything before the event loop; false when the start must end.
     bool Start();
     ui::CMainFrame* frame() const { return m_frame.get(); }
+    // The string service of view mode.
+    ui::CReceiverWindow* receiver() const { return m_receiver.get(); }
     ui::SplashScreen* splash() const { return m_splash.get(); }
 
     // The normal font (9 points) and the bold font (12 points, weight 700) of the desktop's font.
@@ -39,6 +42,8 @@ public:
 
 private:
     bool openDocuments();
+    // View mode: the string service; a failure is shown with its fixed text and ends the start.
+    bool createReceiver();
     void publishWindow();
     void takeHandedOverFiles(const QStringList& files);
     void withdrawWindow();
@@ -49,6 +54,7 @@ private:
     ui::QtTranslations m_qtTranslations; // follows the frame's language from its creation on
     std::unique_ptr<ViewModeInputFilter> m_viewModeFilter;
     std::unique_ptr<ui::CMainFrame> m_frame;
+    std::unique_ptr<ui::CReceiverWindow> m_receiver;
     std::unique_ptr<QObject> m_quitWatcher;
     DropFilesServer m_handOver;
     TerminationSignals m_signals;

@@ -3,13 +3,9 @@
 // Message boxes on the screen: modal boxes with the icon and buttons of a style, and the view-mode box that does not block.
 
 #include "app/Messages.h"
+#include "app/NonBlockingMessageBox.h"
 
 #include <QMessageBox>
-#include <QPointer>
-#include <QRect>
-
-#include <memory>
-#include <optional>
 
 namespace pellora {
 
@@ -28,9 +24,10 @@ public:
     // A plain modal box with a stop icon.
     void ShowFixedText(const std::string& text, const std::string& caption) override;
 
-    // Whether the non-blocking box takes input (the string service lets it for some screens).
+    // Whether the non-blocking boxes take input.
     void SetAllowInput(bool allow) { m_allowInput = allow; }
-    QMessageBox* nonBlockingBox() const { return m_nonBlocking.get(); }
+    NonBlockingMessageBox& nonBlocking() { return m_nonBlocking; }
+    QMessageBox* nonBlockingBox() const { return m_nonBlocking.box(); }
 
     static QMessageBox::Icon IconOf(int style);
     static QMessageBox::StandardButtons ButtonsOf(int style);
@@ -42,11 +39,7 @@ public:
     static QString DisplayText(const std::string& text);
 
 private:
-    class InputFilter;
-
-    std::unique_ptr<QMessageBox> m_nonBlocking;
-    std::unique_ptr<InputFilter> m_filter;
-    std::optional<QRect> m_lastPosition;
+    NonBlockingMessageBox m_nonBlocking;
     bool m_allowInput = false;
 };
 

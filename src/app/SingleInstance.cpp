@@ -1,9 +1,8 @@
 #include "app/SingleInstance.h"
 
-#include "core/util/Support.h"
+#include "core/platform/UserRuntime.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,36 +10,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
-#include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace pellora {
-
-namespace {
-
-std::string userName()
-{
-    const uid_t uid = ::geteuid();
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd entry {};
-    passwd* found = nullptr;
-    std::string name;
-    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr
-        && found->pw_name != nullptr)
-        name = found->pw_name;
-    if (name.empty())
-        return std::to_string(uid);
-    // The name becomes part of a file name.
-    std::replace_if(name.begin(), name.end(),
-                    [](unsigned char c) { return !(std::isalnum(c) || c == '.' || c == '_' || c == '-'); }, '_');
-    return name;
-}
-
-} // namespace
 
 SingleInstance::SingleInstance(std::string name, fs::path folder)
     : m_name(std::move(name))
@@ -96,13 +69,7 @@ std::string SingleInstance::InstanceName(const fs::path& programFile)
 
 fs::path SingleInstance::DefaultFolder()
 {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr) {
-        const fs::path folder(runtime);
-        std::error_code error;
-        if (folder.is_absolute() && fs::is_directory(folder, error))
-            return folder;
-    }
-    return GetTempBase();
+    return platform::UserRuntimeFolder();
 }
 
 std::string SingleInstance::LockFileName(std::string_view name)
@@ -112,7 +79,7 @@ std::string SingleInstance::LockFileName(std::string_view name)
 
 std::string SingleInstance::UserTag()
 {
-    return userName();
+    return platform::UserTag();
 }
 
 } // namespace pellora

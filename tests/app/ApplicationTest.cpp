@@ -2,7 +2,9 @@
 
 #include "app/DropFilesHandOver.h"
 #include "app/SingleInstance.h"
+#include "core/i18n/StringServiceClient.h"
 #include "core/platform/DropFilesBlock.h"
+#include "core/platform/UserRuntime.h"
 #include "core/util/IniFile.h"
 #include "core/util/Support.h"
 #include "support/StringTableFixture.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -41,12 +44,18 @@ constexpr std::string_view kNeutralBody = "[String Table]\r\n"
                                           "105=Model list missing.\r\n"
                                           "106=Cannot open.\r\n"
                                           "107=No display.\r\n"
+                                          "108=Printer Selection\r\n"
+                                          "109=Network\r\n"
+                                          "110=Shared Printers\r\n"
                                           "[Pellorix.exe\\MESSAGE]\r\n"
                                           "M4=4:103\r\n"
                                           "M5=5:106\r\n"
                                           "M24=24:105\r\n"
                                           "[Pellorix.exe\\START]\r\n"
-                                          "ND=1:107\r\n";
+                                          "ND=1:107\r\n"
+                                          "[Pellorix.exe\\IDD_DIALOG_LEFT]\r\n"
+                                          "TITLE=0:108\r\n"
+                                          "TABS=1001:109,110\r\n";
 constexpr std::string_view kGermanBody = "[String Table]\r\n"
                                          "103=Eine andere Instanz l\xC3\xA4uft.\r\n"
                                          "[Pellorix.exe\\MESSAGE]\r\n"
@@ -597,6 +606,133 @@ TEST_F(ApplicationTest, TheLanguageComesFromTheLocaleUnlessTheCommandLineNamesOn
     EXPECT_EQ(run({"/L0"}, {{"LANG", "de_DE.UTF-8"}}).err, "Pellora: Another instance runs.\n");
     EXPECT_EQ(run({"/L407"}).err, "Pellora: Eine andere Instanz l\xC3\xA4uft.\n");
     EXPECT_EQ(run({"/L411"}).err, "Pellora: Another instance runs.\n"); // no Japanese table: the neutral one
+}
+
+// The string-editing tool's end, for a program started by the test: its names follow the runtime folder
+// the test gives the program.
+class ViewModeTest : public ApplicationTest {
+protected:
+    static constexpr auto kAnswered = std::chrono::seconds(20);
+    static constexpr auto kNoAnswer = std::chrono::milliseconds(400);
+
+    platform::StringServiceNames names() const
+    {
+        return platform::StringServiceNames::In(runtimeFolder(), platform::UserTag());
+    }
+
+    // Starts "pellora /V" on the offscreen platform and connects to its string service.
+    void startViewMode(Child& program, StringServiceClient& tool)
+    {
+        start(program, {"/V"}, kOffscreen, "view");
+        ASSERT_TRUE(tool.Connect(std::chrono::seconds(30)).ok()) << program.err();
+    }
+
+    static StringServiceRecord showRecord(std::string section, std::int32_t identifier, std::int32_t textNumber = 0)
+    {
+        StringServiceRecord record;
+        record.section = std::move(section);
+        record.identifier = identifier;
+        record.textNumber = textNumber;
+        return record;
+    }
+};
+
+TEST_F(ViewModeTest, WithoutTheToolsSharedMemoryTheStartFailsWithItsFixedText)
+{
+    RunResult result = run({"/V"}, kOffscreen);
+    EXPECT_EQ(result.status, kStartupFailedStatus);
+    EXPECT_NE(result.err.find("Pellora: error OpenFileMapping()\n"), std::string::npos) << result.err;
+
+    // Shared memory without bytes cannot be mapped.
+    const int empty = ::shm_open(names().mapping.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(empty, 0);
+    result = run({"/V"}, kOffscreen);
+    ::close(empty);
+    ::shm_unlink(names().mapping.c_str());
+    EXPECT_EQ(result.status, kStartupFailedStatus);
+    EXPECT_NE(result.err.find("Pellora: error MapViewOfFile()\n"), std::string::npos) << result.err;
+
+    // Something that is no socket where the program would listen.
+    StringServiceClient tool(names());
+    ASSERT_TRUE(tool.CreateRecords().ok());
+    fs::create_directories(names().socket);
+    result = run({"/V"}, kOffscreen);
+    EXPECT_EQ(result.status, kStartupFailedStatus);
+    EXPECT_NE(result.err.find("Pellora: error Create()\n"), std::string::npos) << result.err;
+}
+
+TEST_F(ViewModeTest, TheToolShowsMessagesReplacesTextsAndClosesTheProgram)
+{
+    StringServiceClient tool(names());
+    ASSERT_TRUE(tool.CreateRecords().ok());
+    Child program;
+    startViewMode(program, tool);
+
+    // The message section in lower case shows message 5, without waiting for anyone to close it.
+    using Answer = StringServiceClient::Answer;
+    EXPECT_EQ(tool.Send(1, showRecord("message", 5), kAnswered), Answer::Answered);
+    EXPECT_TRUE(waitUntil([&] { return program.err().find("Pellora: Cannot open.\n") != std::string::npos; }))
+        << program.err();
+
+    // A replaced text shows at once; a language switch falls back to the neutral table and drops it.
+    StringServiceRecord replace;
+    replace.textNumber = 106;
+    replace.text = "Kann nicht \xC3\xB6" "ffnen.";
+    EXPECT_EQ(tool.Send(2, replace, kAnswered), Answer::Answered);
+    EXPECT_EQ(tool.Send(1, showRecord("MESSAGE", 5), kAnswered), Answer::Answered);
+    StringServiceRecord german;
+    german.language = 0x0407;
+    EXPECT_EQ(tool.Send(0, german, kAnswered), Answer::Answered);
+    EXPECT_TRUE(waitUntil([&] {
+        const std::string err = program.err();
+        const std::size_t replaced = err.find("Pellora: Kann nicht \xC3\xB6" "ffnen.\n");
+        return replaced != std::string::npos && err.find("Pellora: Cannot open.\n", replaced) != std::string::npos;
+    })) << program.err();
+
+    // The left pane's tabs and any other screen are answered once shown.
+    EXPECT_EQ(tool.Send(1, showRecord("IDD_DIALOG_LEFT", 1001, 110), kAnswered), Answer::Answered);
+    EXPECT_EQ(tool.Send(1, showRecord("IDD_DIALOG_SECURITY", 1153), kAnswered), Answer::Answered);
+
+    // The option dialog shown last refuses to be closed by the user; the program ends all the same.
+    EXPECT_EQ(tool.Send(3, {}, kAnswered), Answer::Answered);
+    ASSERT_TRUE(waitUntil([&] { return !program.running(); })) << program.err();
+    EXPECT_EQ(program.wait(), 0) << program.err();
+}
+
+TEST_F(ViewModeTest, HostileCommandsAreRefusedWithoutAnswerAndTheProgramGoesOn)
+{
+    StringServiceClient tool(names());
+    ASSERT_TRUE(tool.CreateRecords(2).ok());
+    Child program;
+    startViewMode(program, tool);
+    using Answer = StringServiceClient::Answer;
+
+    EXPECT_EQ(tool.Send(4, showRecord("MESSAGE", 5), kNoAnswer), Answer::TimedOut); // no such command
+    EXPECT_EQ(tool.SendIndex(1, 2, kNoAnswer), Answer::TimedOut);                  // beyond the shared memory
+    EXPECT_EQ(tool.SendIndex(1, 0xFFFFFFFF, kNoAnswer), Answer::TimedOut);
+
+    std::span<std::byte> records = tool.Records();
+    std::fill(records.begin(), records.end(), std::byte {'A'});                      // no text ends in its field
+    EXPECT_EQ(tool.SendIndex(2, 0, kNoAnswer), Answer::TimedOut);
+    records[string_service::kSectionOffset + string_service::kSectionSize - 1] = std::byte {0};
+    EXPECT_EQ(tool.SendIndex(1, 0, kNoAnswer), Answer::TimedOut);                   // the text still runs on
+
+    // Garbage on a second connection does not reach the first one's answers.
+    Status status;
+    const auto other = platform::ConnectToStringService(names().socket, status);
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(other->Send({0xDEADBEEF, 0xFFFFFFF0}));
+    EXPECT_EQ(tool.Send(1, showRecord("ETC", 1), kAnswered), Answer::Answered);
+    EXPECT_TRUE(program.running());
+
+    // The tool shrinks its shared memory below one record: nothing is read any more.
+    const int fd = ::shm_open(names().mapping.c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 100), 0);
+    ::close(fd);
+    EXPECT_EQ(tool.SendIndex(1, 0, kNoAnswer), Answer::TimedOut);
+    EXPECT_EQ(tool.SendIndex(3, 0, kNoAnswer), Answer::TimedOut);
+    EXPECT_TRUE(program.running()) << program.err();
 }
 
 } // namespace

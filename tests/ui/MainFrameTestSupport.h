@@ -61,8 +61,10 @@ struct SharedTexts {
 };
 
 // A table text: the shared texts, then the frame's own fragment of the language (its "[String Table]"
-// continues the one begun here), then the shared sections.
-inline std::string TableBody(const std::string& language, const SharedTexts& shared = {})
+// continues the one begun here), then the shared sections, then further fragments of the language
+// (whose "[String Table]" sections the reader joins to the first).
+inline std::string TableBody(const std::string& language, const SharedTexts& shared = {},
+                             const std::vector<std::string>& moreFragments = {})
 {
     std::string fragment = ReadSourceFile("resources/strings/" + language + "/MainFrame.txt");
     const auto header = fragment.find("[String Table]");
@@ -85,6 +87,8 @@ inline std::string TableBody(const std::string& language, const SharedTexts& sha
     body += "[Pellorix.exe\\IDD_TAB_NETWORK]\r\nS=1064:91064\r\nA=1044:91044\r\n";
     body += "[Pellorix.exe\\IDD_TAB_GROUP]\r\nG=1046:91046\r\n";
     body += "[Pellorix.exe\\MESSAGE]\r\nC=2:92002\r\nO=5:92005\r\n";
+    for (const std::string& fragment : moreFragments)
+        body += ReadSourceFile("resources/strings/" + language + "/" + fragment);
     return body;
 }
 
@@ -120,11 +124,11 @@ public:
 // file of the test's own; the recording message service; process-wide options at their defaults.
 class FrameEnvironment {
 public:
-    explicit FrameEnvironment(const SharedTexts& shared = {})
+    explicit FrameEnvironment(const SharedTexts& shared = {}, const std::vector<std::string>& moreFragments = {})
     {
-        m_strings.WriteTableFor(0, TableBody("0000", shared));
-        m_strings.WriteTableFor(0x0407, TableBody("0407", shared));
-        m_strings.WriteTableFor(0x0411, TableBody("0411", shared));
+        m_strings.WriteTableFor(0, TableBody("0000", shared, moreFragments));
+        m_strings.WriteTableFor(0x0407, TableBody("0407", shared, moreFragments));
+        m_strings.WriteTableFor(0x0411, TableBody("0411", shared, moreFragments));
         EXPECT_TRUE(TheStringTable().Load(folder(), 0, kStringTableGroup));
         SetMessageService(&messages);
         SetViewMode(false);

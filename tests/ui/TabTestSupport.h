@@ -76,10 +76,10 @@ inline constexpr const char* kEtcTexts = "1=All Files\n2=Pellora\n3=Select the D
 inline constexpr const char* kEtcSection = "\n[Pellorix.exe\\ETC]\nALL_FILES_TYPE=7:1\nPRODUCT_NAME=12:2\n"
                                           "DRIVER_FOLDER_TITLE=106:3\nBSF_FILE_TYPE=112:4\n";
 
-// The tab text fragment of a language folder ("0000", "0407", "040A", ...) as it is delivered.
-inline std::string TabFragment(const std::string& language)
+// A text fragment of a language folder ("0000", "0407", "040A", ...) as it is delivered.
+inline std::string TabFragment(const std::string& language, std::string_view fragment = "Tabs.txt")
 {
-    std::ifstream in(std::string(PELLORA_SOURCE_DIR) + "/resources/strings/" + language + "/Tabs.txt",
+    std::ifstream in(std::string(PELLORA_SOURCE_DIR) + "/resources/strings/" + language + "/" + std::string(fragment),
                      std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -87,9 +87,9 @@ inline std::string TabFragment(const std::string& language)
 }
 
 // A table body: the fragment with the "ETC" texts merged into its one "String Table" section.
-inline std::string TabTableBody(const std::string& language)
+inline std::string TabTableBody(const std::string& language, std::string_view fragment = "Tabs.txt")
 {
-    std::string body = TabFragment(language);
+    std::string body = TabFragment(language, fragment);
     const std::string header = "[String Table]\n";
     const auto at = body.find(header);
     if (at != std::string::npos)
@@ -97,16 +97,18 @@ inline std::string TabTableBody(const std::string& language)
     return body + kEtcSection;
 }
 
-// A program folder with the tab tables of every language of the language list, the neutral one loaded.
+// A program folder with the tables of a fragment (the tabs' by default) in every language of the language
+// list, the neutral one loaded.
 class TabStrings {
 public:
-    explicit TabStrings(std::string_view modelList = TestProgramFolder::kDefaultModelList)
-        : m_tables(TabTableBody("0000"))
+    explicit TabStrings(std::string_view modelList = TestProgramFolder::kDefaultModelList,
+                        std::string_view fragment = "Tabs.txt")
+        : m_tables(TabTableBody("0000", fragment))
     {
         m_tables.folder().writeModelList(modelList);
         for (const LanguageInfo& language : kLanguages) {
             if (language.id != 0)
-                m_tables.WriteTableFor(language.id, TabTableBody(LanguageCode(language.id)));
+                m_tables.WriteTableFor(language.id, TabTableBody(LanguageCode(language.id), fragment));
         }
         Load(0);
     }

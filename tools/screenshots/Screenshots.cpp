@@ -1,6 +1,6 @@
 // Draws the windows on the offscreen platform and writes them as PNG pictures: the main window with a
-// project of one printer in each list mode, each property page, the about box and a message box, in
-// English and German.
+// project of one printer in each list mode, each property page, the left pane, the about box, a message
+// box and the option dialogs, in English, German and Japanese.
 
 #include "app/InteractiveStart.h"
 #include "app/QtMessagePresenter.h"
@@ -11,7 +11,13 @@
 #include "core/util/Support.h"
 #include "ui/dialogs/AboutBox.h"
 #include "ui/frame/ChildFrame.h"
+#include "ui/frame/CoolDialogBar.h"
 #include "ui/frame/MainFrame.h"
+#include "ui/options/CustomDlg.h"
+#include "ui/options/HeaderDlg.h"
+#include "ui/options/RovivDlg.h"
+#include "ui/options/SecurityDlg.h"
+#include "ui/options/UtilityDlg.h"
 #include "ui/project/Corvan2View.h"
 #include "ui/project/Corvan2ViewIds.h"
 #include "ui/shared/ListCtrl_Printer.h"
@@ -38,7 +44,7 @@ struct Language {
     const char* tag;
 };
 
-constexpr Language kShotLanguages[] = {{0x0000, "en"}, {0x0407, "de"}};
+constexpr Language kShotLanguages[] = {{0x0000, "en"}, {0x0407, "de"}, {0x0411, "ja"}};
 
 struct ListMode {
     int command;
@@ -125,6 +131,40 @@ ui::CCorvan2View* projectView(ui::CMainFrame& frame, std::unique_ptr<ViewWindow>
     return own->view.get();
 }
 
+void shootDialog(ui::COptionDialog& dialog, Camera& camera, const QString& name)
+{
+    dialog.Initialise();
+    dialog.show();
+    camera.Take(dialog, name);
+    dialog.hide();
+}
+
+// The option dialogs with their own values, as the preview shows them; the Roviv dialog with and without
+// the port settings of the machine setting.
+void shootOptionDialogs(const fs::path& programFolder, Camera& camera, const QString& tag)
+{
+    ui::CCustomDlg custom(programFolder);
+    shootDialog(custom, camera, tag + "dialog-custom");
+    ui::CUtilityDlg utility(programFolder);
+    shootDialog(utility, camera, tag + "dialog-utility");
+    ui::CRovivDlg roviv(ui::CRovivDlg::kShowPortSettings);
+    shootDialog(roviv, camera, tag + "dialog-roviv");
+    ui::CRovivDlg rovivShort(std::uint32_t {0});
+    shootDialog(rovivShort, camera, tag + "dialog-roviv-short");
+    ui::CSecurityDlg security;
+    SecurityBlock block;
+    block.BlockPattern = 1;
+    block.BlockPatternColor = 0;
+    block.BlockPatternArrange = 0;
+    block.HeaderFooter = 1;
+    block.Lock = 0x11;
+    security.SetBlock(block);
+    shootDialog(security, camera, tag + "dialog-security");
+    ui::CHeaderDlg header;
+    header.SetValues({1, -1, 4, -1, 6, -1});
+    shootDialog(header, camera, tag + "dialog-header");
+}
+
 bool shootLanguage(const Language& language, const fs::path& programFolder, const fs::path& settingsFile, Camera& camera)
 {
     if (!TheStringTable().Load(programFolder, language.id, kStringTableGroup)) {
@@ -174,6 +214,11 @@ bool shootLanguage(const Language& language, const fs::path& programFolder, cons
         std::fprintf(stderr, "no project view to show\n");
     }
 
+    if (ui::CCoolDialogBar* bar = frame.DockingBar()) {
+        bar->show();
+        camera.Take(*bar, tag + "left-pane");
+    }
+
     ui::CAboutDlg about(&frame);
     about.show();
     camera.Take(about, tag + "about-box");
@@ -187,6 +232,8 @@ bool shootLanguage(const Language& language, const fs::path& programFolder, cons
     box.show();
     camera.Take(box, tag + "message-box");
     box.hide();
+
+    shootOptionDialogs(programFolder, camera, tag);
     return true;
 }
 

@@ -114,9 +114,10 @@ CMainFrame::~CMainFrame()
 {
     m_created = false;
     m_updateTimer.stop();
-    // Project windows go before the bars they refer to.
+    // Project windows go before the bars they refer to; closed ones that wait for their deferred deletion
+    // are no longer listed as the area's windows, but go here too.
     if (m_mdi) {
-        for (CChildFrame* child : Children()) {
+        for (CChildFrame* child : m_mdi->findChildren<CChildFrame*>()) {
             child->disconnect(this);
             m_tabs->RemoveFrame(child);
             delete child;
@@ -653,6 +654,11 @@ void CMainFrame::SwitchLanguage(std::uint16_t language)
 {
     SetCurrentLanguage(language);
     TheStringTable().Load(m_environment.programFolder, language, kStringTableGroup);
+    RetextAll();
+}
+
+void CMainFrame::RetextAll()
+{
     {
         // The views re-read their texts and menus without changing any document.
         const ScopedViewMode viewMode;

@@ -89,6 +89,9 @@ public:
     void RetextMenuBar();
     // Loads the string table of the language and re-texts every window.
     void SwitchLanguage(std::uint16_t language);
+    // Every window takes its texts anew from the string table (the views without changing a document),
+    // and the frame is redrawn.
+    void RetextAll();
     // The layout of a fresh start: docking bar floating at the left of the frame, toolbars on top.
     void ResetLayout();
 

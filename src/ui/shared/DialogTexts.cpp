@@ -120,4 +120,19 @@ void ApplyDialogTexts(QWidget* window, std::string_view section, const StringTab
     }
 }
 
+void ApplyTooltips(QWidget* window, std::string_view section)
+{
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        const int id = ControlId(child);
+        if (id <= 0)
+            continue;
+        QString tip = ItemText(section, kTooltipItemBase + id);
+        if (tip.isEmpty()) {
+            if (auto* button = qobject_cast<QAbstractButton*>(child); button && !button->icon().isNull())
+                tip = button->text();
+        }
+        child->setToolTip(tip);
+    }
+}
+
 } // namespace pellora::ui

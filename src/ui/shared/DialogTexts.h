@@ -25,4 +25,10 @@ QString KeyText(std::string_view section, std::string_view key);
 // their content.
 void ApplyDialogTexts(QWidget* window, std::string_view section, const StringTable& table = Strings());
 
+// The tooltip of control id is item kTooltipItemBase + id of the window's section.
+inline constexpr int kTooltipItemBase = 100000;
+// Every descendant with a positive control identifier gets its tooltip; a button that shows only an icon
+// and has none says in its tooltip what its text says.
+void ApplyTooltips(QWidget* window, std::string_view section);
+
 } // namespace pellora::ui

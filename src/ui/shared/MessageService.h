@@ -21,6 +21,9 @@ public:
     virtual int ShowDetailedMessage(int number, std::string_view detail) = 0;
 };
 
+// A negative number shows nothing; in view mode it closes the non-blocking box.
+inline constexpr int kCloseNonBlockingBox = -1;
+
 // The service in use; nullptr uninstalls it. The caller keeps ownership.
 void SetMessageService(MessageService* service);
 // Shows through the installed service; 0 when none is installed.

@@ -5,16 +5,16 @@
 #include "ui/shared/CommandIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
+#include "ui/shared/InputMessage.h"
 #include "ui/shared/LayoutApply.h"
 #include "ui/shared/TabHost.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QTabWidget>
 
 namespace pellora::ui {
 
@@ -63,18 +63,7 @@ void CTab::OnSelectionChanged()
 void CTab::Retext()
 {
     ApplyDialogTexts(this, m_section);
-    for (QWidget* child : findChildren<QWidget*>()) {
-        const int id = ControlId(child);
-        if (id <= 0)
-            continue;
-        QString tip = ItemText(m_section, kTooltipItemBase + id);
-        // Buttons that show only an icon say in their tooltip what their text says.
-        if (tip.isEmpty()) {
-            if (auto* button = qobject_cast<QAbstractButton*>(child); button && !button->icon().isNull())
-                tip = button->text();
-        }
-        child->setToolTip(tip);
-    }
+    ApplyTooltips(this, m_section);
     OnRetext();
 }
 
@@ -229,11 +218,7 @@ void CTab::ShowComboIndex(QComboBox* combo, int index)
 
 void CTab::showLengthMessage(std::size_t maxBytes)
 {
-    QString caption = ItemText("ETC", 12);
-    if (caption.isEmpty())
-        caption = QApplication::applicationDisplayName();
-    QMessageBox box(QMessageBox::Warning, caption, LengthMessage(maxBytes), QMessageBox::Ok, this);
-    box.exec();
+    ShowInputMessage(this, LengthMessage(maxBytes));
 }
 
 void CTab::resizeEvent(QResizeEvent* event)
@@ -282,6 +267,19 @@ bool CTab::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+int PageIndexOfSection(const QTabWidget& tabs, std::string_view section)
+{
+    const QString wanted = QString::fromUtf8(section.data(), static_cast<qsizetype>(section.size()));
+    for (int i = 0; i < tabs.count(); ++i) {
+        const QWidget* page = tabs.widget(i);
+        const auto* tab = qobject_cast<const CTab*>(page);
+        const QString name = tab != nullptr ? QString::fromStdString(tab->Section()) : page->objectName();
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
 }
 
 } // namespace pellora::ui

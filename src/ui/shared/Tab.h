@@ -19,6 +19,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QTabWidget;
 
 namespace pellora::ui {
 
@@ -36,8 +37,6 @@ public:
 
     // Item of a tab's text section that holds the length message ("%1" stands for the limit).
     static constexpr int kLengthMessageItem = 61716;
-    // The tooltip of control id is item kTooltipItemBase + id of the tab's text section.
-    static constexpr int kTooltipItemBase = 100000;
 
     CTab(TabHost& host, int dialogId, std::string_view section, QWidget* parent);
 
@@ -143,5 +142,9 @@ private:
     bool m_updating = false;
     bool m_marksModified = false;
 };
+
+// The index of the page of tabs that belongs to a string-table section: a CTab of that section, or a page
+// whose object name is the section (letter case ignored); -1 when there is none.
+int PageIndexOfSection(const QTabWidget& tabs, std::string_view section);
 
 } // namespace pellora::ui
