@@ -1,12 +1,13 @@
 #pragma once
 
 // Walks a folder tree as copies, package staging and archives see it: links followed, names in byte
-// order, and a folder that contains itself through a link refused.
+// order, and a folder that contains itself through a link refused. Removes a tree at any depth.
 
 #include "core/platform/Status.h"
 
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -32,5 +33,11 @@ using FolderTreeVisitor = std::function<Status(const FolderTreeEntry& entry)>;
 // File entries; sockets, pipes and devices are Other entries. A folder reached again inside itself,
 // a link that leads nowhere and a folder that cannot be read end the walk with a failure.
 Status WalkFolderTree(const std::filesystem::path& root, const FolderTreeVisitor& visit);
+
+// Removes the entry name of the folder open as parent, and when it is a folder everything below it,
+// read-only content included. The walk holds folder descriptors, not paths, so neither depth nor path
+// length matter; links are removed themselves and never followed, and a tree moved away meanwhile is
+// left alone. What cannot be removed is skipped; true when name is gone.
+bool RemoveFolderTree(int parent, const std::string& name);
 
 } // namespace pellora

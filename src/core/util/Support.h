@@ -32,7 +32,8 @@ std::filesystem::path MakeTempFolder();
 
 // Copies every entry of source into target (created when missing), replacing files; false at the first failure.
 bool CopyFolderTree(const std::filesystem::path& source, const std::filesystem::path& target);
-// Deletes the folder and everything below it, read-only files included; failures are ignored.
+// Deletes the folder and everything below it at any depth, read-only files included; a link is removed
+// itself, never followed. Failures are ignored.
 void DeleteFolderTree(const std::filesystem::path& folder);
 // Bare names of the subfolders of folder, in file-system order; returns their count.
 std::size_t ListSubfolders(const std::filesystem::path& folder, std::vector<std::string>& names);
