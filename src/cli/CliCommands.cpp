@@ -9,6 +9,7 @@
 #include "core/script/OnePrinterScript.h"
 #include "core/script/ScriptFile.h"
 #include "core/util/MessageNumbers.h"
+#include "core/util/RunFolder.h"
 #include "core/util/Support.h"
 
 #include <csignal>
@@ -310,6 +311,7 @@ int Main(std::span<const std::string> arguments)
         return kExitSuccess;
     }
 
+    RunFolder::RemoveAbandoned(GetWorkFolder());
     StringTable& table = TheStringTable();
     if (!table.Load(ProgramFolder(), invocation.language.value_or(DefaultLanguage()), kStringTableGroup)) {
         std::fprintf(stderr, "resource file is not exist.\n");

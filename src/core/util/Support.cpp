@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "core/platform/FileDescriptor.h"
 #include "core/util/FolderTree.h"
+#include "core/util/RunFolder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -202,7 +203,7 @@ fs::path GetWorkFolder()
 
 fs::path MakeTempFileName()
 {
-    const fs::path work = GetWorkFolder();
+    const fs::path work = GetRunFolder();
     if (work.empty())
         return {};
     for (int i = 0; i < kTempNameTries; ++i) {
@@ -217,7 +218,7 @@ fs::path MakeTempFileName()
 
 fs::path MakeTempFolder()
 {
-    const fs::path work = GetWorkFolder();
+    const fs::path work = GetRunFolder();
     if (work.empty())
         return {};
     for (int i = 0; i < kTempNameTries; ++i) {
