@@ -127,7 +127,7 @@ int32_t ScriptReader::flag(std::string_view key) const
 
 std::size_t ScriptReader::keyCount() const
 {
-    return platform::Profile::instance().sectionEntries(m_script.filePath, m_script.section).size();
+    return platform::Profile::instance().keyCount(m_script.filePath, m_script.section);
 }
 
 int ScriptReader::Read()
