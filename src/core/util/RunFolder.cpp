@@ -86,13 +86,18 @@ std::size_t RunFolder::RemoveAbandoned(const fs::path& workFolder)
     if (!work.valid())
         return 0;
     std::vector<std::string> names;
-    if (DIR* directory = ::fdopendir(::dup(work.get()))) {
-        while (const dirent* entry = ::readdir(directory)) {
-            if (std::string_view(entry->d_name).starts_with(kRunPrefix))
-                names.emplace_back(entry->d_name);
-        }
-        ::closedir(directory);
+    const int copy = ::dup(work.get());
+    DIR* directory = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!directory) {
+        if (copy >= 0)
+            ::close(copy);
+        return 0;
     }
+    while (const dirent* entry = ::readdir(directory)) {
+        if (std::string_view(entry->d_name).starts_with(kRunPrefix))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(directory);
     std::size_t removed = 0;
     for (const std::string& name : names) {
         const platform::FileDescriptor folder(::openat(work.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
