@@ -4,7 +4,6 @@
 #include "core/platform/RegularFile.h"
 
 #include <cerrno>
-#include <system_error>
 
 namespace pellora {
 
