@@ -333,6 +333,10 @@ bool CZipArchive::SplitEntryName(std::string_view name, std::vector<std::string>
             reason = "entry name climbs out of the folder";
             return false;
         }
+        if (part.size() > kMaxNamePart) {
+            reason = "a part of the entry name is longer than " + std::to_string(kMaxNamePart) + " bytes";
+            return false;
+        }
         parts.emplace_back(part);
     }
     return true;

@@ -98,8 +98,11 @@ public:
 
     // Whether the file name's extension marks content that is already compressed.
     static bool IsCompressedFileName(std::string_view name);
+    // The longest folder or file name a file system takes.
+    static constexpr std::size_t kMaxNamePart = 255;
     // Splits an entry name at "/" and "\" into the folder and file names to create, dropping empty and "."
-    // parts; false (with the reason) for names that are empty, absolute, hold ":" or climb with "..".
+    // parts; false (with the reason) for names that are empty, absolute, hold ":", climb with ".." or have
+    // a part longer than kMaxNamePart.
     static bool SplitEntryName(std::string_view name, std::vector<std::string>& parts, std::string& reason);
 
 private:

@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <cstdio>
+#include <unordered_map>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +33,35 @@ std::string inQuotes(const std::string& name)
 {
     return "\"" + name + "\"";
 }
+
+// The names of an archive as a tree of parts: no name may be a file in one entry and a folder in another.
+class NameTree {
+public:
+    // false when the entry makes a file of a folder or a folder of a file.
+    bool add(const std::vector<std::string>& parts, bool folder)
+    {
+        Node* node = &m_root;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            std::unique_ptr<Node>& child = node->children[parts[i]];
+            if (!child)
+                child = std::make_unique<Node>();
+            node = child.get();
+            const bool isFile = !folder && i + 1 == parts.size();
+            if (isFile ? node->folder : node->file)
+                return false;
+            (isFile ? node->file : node->folder) = true;
+        }
+        return true;
+    }
+
+private:
+    struct Node {
+        std::unordered_map<std::string, std::unique_ptr<Node>> children;
+        bool file = false;
+        bool folder = false;
+    };
+    Node m_root;
+};
 
 } // namespace
 
@@ -111,6 +141,7 @@ Status ZipReader::checkEntries(const ZipReaderLimits& limits, std::uint64_t arch
     const auto count = static_cast<zip_uint64_t>(zip_get_num_entries(zip, 0));
     m_entries.reserve(count);
     std::uint64_t declaredTotal = 0;
+    NameTree names;
     for (zip_uint64_t index = 0; index < count; ++index) {
         zip_stat_t stat;
         const char* rawName = zip_get_name(zip, index, ZIP_FL_ENC_GUESS);
@@ -140,6 +171,8 @@ Status ZipReader::checkEntries(const ZipReaderLimits& limits, std::uint64_t arch
         entry.folder = entry.name.back() == '/' || entry.name.back() == '\\' || (unixMode & S_IFMT) == S_IFDIR;
         if (!entry.folder && entry.parts.empty())
             return refuse("no file name");
+        if (!names.add(entry.parts, entry.folder))
+            return refuse("a file of this name is a folder in another entry, or the other way round");
         if ((unixMode & 0777) != 0)
             entry.mode = (unixMode & 0777) | 0600;
         if (stat.valid & ZIP_STAT_MTIME) {
