@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <system_error>
+#include <unordered_set>
 
 namespace pellora {
 
@@ -55,10 +56,20 @@ UtilityFolderIndex::UtilityFolderIndex(const std::vector<std::string>& folders)
         std::set<std::string> stems;
     };
     std::map<std::pair<dev_t, ino_t>, Group> groups;
+    std::unordered_set<std::string_view> seen;
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const std::string& text = folders[i];
-        if (text.empty() || text.find('\0') != std::string::npos) {
-            m_unlisted.push_back(i); // not a folder part of its own: asked path by path
+        if (!seen.insert(text).second)
+            continue; // the same text gives the same answers
+        if (text.empty()) {
+            m_unlisted.push_back(i); // the path alone: asked path by path
+            continue;
+        }
+        if (text.find('\0') != std::string::npos) {
+            // The system reads the path up to the NUL byte, whatever follows: the answer is the same for
+            // every path, and only the first such folder can give it.
+            if (m_firstConstant == kNone && pathExists(text))
+                m_firstConstant = i;
             continue;
         }
         const auto slash = text.rfind('/');
@@ -108,6 +119,8 @@ const std::string* UtilityFolderIndex::Find(std::string_view rest) const
     // the rest join the folder part.
     const std::string_view afterSlashes = looked.substr(std::min(looked.find_first_not_of('/'), looked.size()));
     std::vector<std::size_t> candidates = m_unlisted;
+    if (m_firstConstant != kNone)
+        candidates.push_back(m_firstConstant);
     if (afterSlashes.empty())
         candidates.insert(candidates.end(), m_existingPlain.begin(), m_existingPlain.end());
     else

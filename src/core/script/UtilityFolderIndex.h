@@ -30,9 +30,12 @@ private:
     // First component after the folder's own folder part (and its stem) -> the folders that list it.
     std::unordered_map<std::string, std::vector<std::size_t>> m_plain;   // folder texts ending in "/"
     std::unordered_map<std::string, std::vector<std::size_t>> m_stemmed; // texts ending in a partial name
-    // Folders whose folder part exists but cannot be listed, and the plain folders that exist at all.
+    // Folders whose folder part exists but cannot be listed (and the empty text), the plain folders that
+    // exist at all, and the first folder whose text holds a NUL byte and names something that exists.
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::vector<std::size_t> m_unlisted;
     std::vector<std::size_t> m_existingPlain;
+    std::size_t m_firstConstant = kNone;
 };
 
 } // namespace pellora

@@ -40,6 +40,7 @@ TEST(UtilityFolderIndex, AnswersAsTryingEveryFolderInTurn)
         root + "/missing/",    root + "/plain.txt/", root + "/a/",        root + "/b-link/",
         root + "/./b/",        root + "/b//",        root + "/b/Tool",    root + "/utils",
         root + "/a",           "",                    root + "/b/",       root + std::string("/a/\0x", 5),
+        "",                    root + std::string("/\0z", 3),
     };
     const std::vector<std::string> rests{
         "Tool/setup.exe", "Tool/readme.txt", "X/setup.exe", "Plus/go.exe", "/Tool/setup.exe", "//Tool/readme.txt",

@@ -531,6 +531,10 @@ def make_projects():
     utilities += [("UTILITY_FOLDER%d" % j, "/usr/share/doc/folder%05d" % j) for j in range(5001, 10001)]
     emit("qst-utilities-10000x10000.qst", script([printer(**dict(utilities))]), "project", "accept",
          what="10,000 relative utility paths against 10,000 utility folders")
+    emit("qst-utilities-empty-folders.qst", script([printer(**dict(
+        [("UTILITY_COUNT", "10000"), ("UTILITY_FOLDER_COUNT", "10000")] +
+        [("UTILITY%d" % j, ".\\..\\Tool%05d\\setup.exe" % j) for j in range(1, 10001)]))]), "project", "accept",
+         what="10,000 relative utility paths against 10,000 utility folders that are all empty texts")
     blank_head = script([printer()])
     emit("qst-blank-lines-30mib.qst", blank_head + b"\r\n" * (15 << 20), "project", "accept",
          what="30 MiB of blank lines after a valid script")
