@@ -111,10 +111,10 @@ Status writeEmptyArchive(const fs::path& name)
 
 // ---- extraction -----------------------------------------------------------------------------------
 
-using FolderId = std::pair<dev_t, ino_t>;
+using FileId = std::pair<dev_t, ino_t>;
 
-struct FolderIdHash {
-    std::size_t operator()(const FolderId& id) const
+struct FileIdHash {
+    std::size_t operator()(const FileId& id) const
     {
         return std::hash<std::uint64_t>{}(static_cast<std::uint64_t>(id.first) * 0x9E3779B97F4A7C15ull ^ id.second);
     }
@@ -188,7 +188,7 @@ public:
                 // Only the very file written here: another may have taken the name meanwhile.
                 struct stat info {};
                 if (::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                    FolderId{info.st_dev, info.st_ino} == change.file)
+                    FileId{info.st_dev, info.st_ino} == change.file)
                     ::unlinkat(folder.get(), name.c_str(), 0);
                 break;
             }
@@ -206,12 +206,12 @@ private:
         Kind kind;
         std::vector<std::string> parts; // below the root
         std::string replaced;           // the second name of a replaced file
-        FolderId file;                  // the file written (its identity)
+        FileId file;                  // the file written (its identity)
     };
 
     int m_root;
     std::vector<Change> m_changes;
-    std::unordered_set<FolderId, FolderIdHash> m_madeFolders;
+    std::unordered_set<FileId, FileIdHash> m_madeFolders;
 };
 
 // Opens (creating when missing) the folder parts[index] inside parent; never through a link.

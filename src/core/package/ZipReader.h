@@ -3,7 +3,6 @@
 // Reading the entries of a Zip archive that was checked as a whole first: its layout, every entry's name
 // and kind, and the sizes it declares; each entry's data is then held to its declared size and checksum.
 
-#include "core/platform/FileDescriptor.h"
 #include "core/platform/Status.h"
 
 #include <cstdint>
