@@ -317,7 +317,8 @@ bool extractText(const fs::path& archive, std::string& text)
         return false;
     std::size_t chosen = files.size();
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (files[i].name.find('/') == std::string::npos && (chosen == files.size() || files[i].name >= files[chosen].name))
+        const bool atRoot = files[i].name.find('/') == std::string::npos;
+        if (atRoot && (chosen == files.size() || files[i].name >= files[chosen].name))
             chosen = i;
     }
     if (chosen == files.size())

@@ -144,8 +144,10 @@ public:
                     const struct stat& made)
     {
         m_madeFolders.insert({made.st_dev, made.st_ino});
-        if (!inMadeFolder(parent))
-            m_changes.push_back({Change::Kind::MadeFolder, {parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(count)}, {}, {}});
+        if (!inMadeFolder(parent)) {
+            std::vector<std::string> path(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(count));
+            m_changes.push_back({Change::Kind::MadeFolder, std::move(path), {}, {}});
+        }
     }
     // The file parts.back() written into the folder described by parent; replaced names what it replaced.
     void fileWritten(const std::vector<std::string>& parts, const struct stat& parent, const struct stat& file,
@@ -248,7 +250,8 @@ fs::path firstMissingFolder(const fs::path& path)
 {
     fs::path missing;
     std::error_code ec;
-    for (fs::path at = fs::absolute(path, ec).lexically_normal(); !at.empty() && at != at.parent_path(); at = at.parent_path()) {
+    for (fs::path at = fs::absolute(path, ec).lexically_normal(); !at.empty() && at != at.parent_path();
+         at = at.parent_path()) {
         if (!at.has_filename())
             continue;
         if (fs::exists(fs::symlink_status(at, ec)))
@@ -486,7 +489,8 @@ bool CZipArchive::Extract()
         for (std::size_t i = 0; i < folderParts; ++i) {
             std::string error;
             struct stat info {};
-            folder = openSubfolder(folder.valid() ? folder.get() : root.get(), folderInfo, entry.parts, i, journal, info, error);
+            const int parent = folder.valid() ? folder.get() : root.get();
+            folder = openSubfolder(parent, folderInfo, entry.parts, i, journal, info, error);
             if (!folder.valid())
                 return failed(std::move(error), true);
             folderInfo = info;
@@ -499,11 +503,13 @@ bool CZipArchive::Extract()
         // Written beside under a temporary name and renamed at the end: a link standing at the name is
         // replaced, never followed, and no half-written file is left. The extraction folder lives only as
         // long as the operation that reads it, so nothing is synced.
-        platform::AtomicFileWriter out(parent, fileName,
-                                       {.mode = entry.mode, .followTargetLink = false, .durable = false, .keepReplaced = true});
+        const platform::AtomicFileWriter::Options options{
+            .mode = entry.mode, .followTargetLink = false, .durable = false, .keepReplaced = true};
+        platform::AtomicFileWriter out(parent, fileName, options);
         if (!out.ok())
             return failed("cannot write " + fileName + ": " + out.status().text(), true);
-        const Status read = reader.Read(index, [&out](const char* data, std::size_t size) { return out.Write(data, size); });
+        const Status read =
+            reader.Read(index, [&out](const char* data, std::size_t size) { return out.Write(data, size); });
         if (!out.ok())
             return failed("cannot write " + fileName + ": " + out.status().text(), true);
         if (!read.ok())

@@ -288,7 +288,8 @@ Status ZipDirectory::checkLocalHeader(ZipDirectoryEntry& entry, std::uint64_t di
     const std::uint16_t extraLength = local.u16();
     const std::uint64_t dataStart = entry.headerOffset + kLocalSize + nameLength + extraLength;
     std::string nameAndExtra;
-    if (dataStart > directoryOffset || !readBytes(entry.headerOffset + kLocalSize, std::size_t{nameLength} + extraLength, nameAndExtra))
+    if (dataStart > directoryOffset ||
+        !readBytes(entry.headerOffset + kLocalSize, std::size_t{nameLength} + extraLength, nameAndExtra))
         return refused("the local header of " + entryLabel(entry) + " reaches into the directory");
 
     const std::string_view localName = std::string_view(nameAndExtra).substr(0, nameLength);
@@ -297,7 +298,8 @@ Status ZipDirectory::checkLocalHeader(ZipDirectoryEntry& entry, std::uint64_t di
     if (method != entry.method)
         return refused("the local header of " + entryLabel(entry) + " gives another compression method");
     const std::uint16_t encryption = kFlagEncrypted | kFlagStrongEncryption;
-    if ((flags & encryption) != (entry.flags & encryption) || (flags & kFlagDescriptor) != (entry.flags & kFlagDescriptor))
+    if ((flags & encryption) != (entry.flags & encryption) ||
+        (flags & kFlagDescriptor) != (entry.flags & kFlagDescriptor))
         return refused("the local header of " + entryLabel(entry) + " gives other flags");
 
     std::uint64_t compressed = compressed32;

@@ -181,7 +181,8 @@ Status ZipReader::checkEntries(const ZipReaderLimits& limits, std::uint64_t arch
         }
         entry.size = stat.size;
         if (entry.size > limits.totalBytes - declaredTotal) // declaredTotal never exceeds the limit
-            return Status::Failure("the archive is larger than the limit of " + std::to_string(limits.totalBytes) + " bytes");
+            return Status::Failure("the archive is larger than the limit of " + std::to_string(limits.totalBytes) +
+                                   " bytes");
         declaredTotal += entry.size;
         m_entries.push_back(std::move(entry));
     }
@@ -211,11 +212,13 @@ Status ZipReader::Read(std::size_t index, const Sink& sink)
             return Status::Failure("cannot read " + inQuotes(entry.name) + ": " + zip_file_strerror(data.get()));
         if (got == 0) {
             if (left != 0)
-                return Status::Failure(inQuotes(entry.name) + " ends before its declared " + std::to_string(entry.size) + " bytes");
+                return Status::Failure(inQuotes(entry.name) + " ends before its declared " +
+                                       std::to_string(entry.size) + " bytes");
             return Status::Ok();
         }
         if (left == 0)
-            return Status::Failure(inQuotes(entry.name) + " holds more than its declared " + std::to_string(entry.size) + " bytes");
+            return Status::Failure(inQuotes(entry.name) + " holds more than its declared " +
+                                   std::to_string(entry.size) + " bytes");
         left -= static_cast<std::uint64_t>(got);
         if (!sink(m_buffer.data(), static_cast<std::size_t>(got)))
             return Status::Failure("cannot take the data of " + inQuotes(entry.name));

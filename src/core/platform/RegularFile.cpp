@@ -33,7 +33,7 @@ Status ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes, 
         return opened;
     if (static_cast<unsigned long long>(info.st_size) > maxBytes)
         return Status::Failure(path.string() + " is larger than " + std::to_string(maxBytes) + " bytes", EFBIG);
-    // One byte more than the size shows a file that grew meanwhile.
+    // One byte more than the size: a file that grew beyond the limit meanwhile is refused too.
     bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
     const long long got = ReadAt(file.get(), bytes.data(), bytes.size(), 0);
     if (got < 0)

@@ -28,6 +28,7 @@ namespace {
 constexpr std::string_view kRunPrefix = "run.";
 constexpr std::string_view kMakingPrefix = "~run.";
 constexpr int kNameTries = 100;
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 std::string runName(std::string_view prefix)
 {
@@ -50,10 +51,10 @@ RunFolder::RunFolder(const fs::path& workFolder)
                 continue;
             return;
         }
-        const platform::FileDescriptor folder(::openat(work.get(), making.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        platform::FileDescriptor lock(folder.valid() ? ::openat(folder.get(), kLockName,
-                                                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
-                                                     : -1);
+        const platform::FileDescriptor folder(::openat(work.get(), making.c_str(), kFolderFlags));
+        platform::FileDescriptor lock(
+            folder.valid() ? ::openat(folder.get(), kLockName, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
+                           : -1);
         const std::string name = making.substr(1);
         if (!lock.valid() || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0 ||
             ::renameat(work.get(), making.c_str(), work.get(), name.c_str()) != 0) {
@@ -100,7 +101,7 @@ std::size_t RunFolder::RemoveAbandoned(const fs::path& workFolder)
     ::closedir(directory);
     std::size_t removed = 0;
     for (const std::string& name : names) {
-        const platform::FileDescriptor folder(::openat(work.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        const platform::FileDescriptor folder(::openat(work.get(), name.c_str(), kFolderFlags));
         if (!folder.valid())
             continue;
         // A lock that is gone or free belongs to no living run; the lock is held while the folder goes.
