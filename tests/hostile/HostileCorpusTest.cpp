@@ -13,12 +13,13 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -84,8 +85,17 @@ struct Outcome {
     std::string err;
 };
 
-// Read in blocks: the test's own memory stays small, for it counts in what a process it starts reports
-// as its peak.
+// The highest resident memory of a running process so far, in KiB; 0 once it has ended.
+long PeakKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            return std::atol(line.c_str() + 6);
+    }
+    return 0;
+}
+
 unsigned long Checksum(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -204,9 +214,11 @@ protected:
             return outcome;
         }
         int status = 0;
-        struct rusage usage {};
         for (;;) {
-            const pid_t ended = ::wait4(pid, &status, WNOHANG, &usage);
+            // The process's own peak: what the kernel reports when it ends also counts this test's own
+            // memory, which the process was started from.
+            outcome.peakKiB = std::max(outcome.peakKiB, PeakKiB(pid));
+            const pid_t ended = ::waitpid(pid, &status, WNOHANG);
             outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (ended == pid)
                 break;
@@ -217,7 +229,6 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        outcome.peakKiB = usage.ru_maxrss;
         outcome.err = test::ReadFileBytes(errors);
         return outcome;
     }
