@@ -28,12 +28,6 @@ std::string numbered(const char* format, int number)
     return text;
 }
 
-bool pathExists(const std::string& text)
-{
-    std::error_code error;
-    return !text.empty() && fs::exists(fs::path(text), error);
-}
-
 // Numbers n for which a section "PRINTER<n>" exists, so that a huge "COUNT" costs nothing.
 std::set<int> printerSectionNumbers(const fs::path& file)
 {
@@ -285,7 +279,7 @@ std::string ScriptReader::resolveCdromPath(std::string path) const
     path.erase(0, 4);
     for (const char letter : m_cdromLetters) {
         path[0] = letter;
-        if (pathExists(path))
+        if (UtilityPathExists(path))
             break;
     }
     return path;

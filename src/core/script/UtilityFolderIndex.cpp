@@ -1,14 +1,12 @@
 #include "core/script/UtilityFolderIndex.h"
 
 #include "core/platform/FileDescriptor.h"
+#include "core/util/FolderTree.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -19,31 +17,20 @@ namespace pellora {
 
 namespace {
 
-bool pathExists(const std::string& text)
+// The names in the folder open as fd, "." and ".." included; false when it cannot be listed.
+bool listFolder(int fd, std::vector<std::string>& names)
+{
+    names = {".", ".."};
+    return ListFolderEntries(fd, [&names](const char* name, unsigned char) { names.emplace_back(name); });
+}
+
+} // namespace
+
+bool UtilityPathExists(const std::string& text)
 {
     std::error_code error;
     return !text.empty() && std::filesystem::exists(std::filesystem::path(text), error);
 }
-
-// The names in the folder open as fd, "." and ".." included; false when it cannot be listed.
-bool listFolder(int fd, std::vector<std::string>& names)
-{
-    const int copy = ::dup(fd);
-    DIR* directory = copy >= 0 ? ::fdopendir(copy) : nullptr;
-    if (!directory) {
-        if (copy >= 0)
-            ::close(copy);
-        return false;
-    }
-    errno = 0;
-    while (const dirent* entry = ::readdir(directory))
-        names.emplace_back(entry->d_name);
-    const bool complete = errno == 0;
-    ::closedir(directory);
-    return complete;
-}
-
-} // namespace
 
 UtilityFolderIndex::UtilityFolderIndex(const std::vector<std::string>& folders)
     : m_folders(folders)
@@ -68,7 +55,7 @@ UtilityFolderIndex::UtilityFolderIndex(const std::vector<std::string>& folders)
         if (text.find('\0') != std::string::npos) {
             // The system reads the path up to the NUL byte, whatever follows: the answer is the same for
             // every path, and only the first such folder can give it.
-            if (m_firstConstant == kNone && pathExists(text))
+            if (m_firstConstant == kNone && UtilityPathExists(text))
                 m_firstConstant = i;
             continue;
         }
@@ -129,7 +116,7 @@ const std::string* UtilityFolderIndex::Find(std::string_view rest) const
     std::sort(candidates.begin(), candidates.end());
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
     for (const std::size_t i : candidates) {
-        if (pathExists(m_folders[i] + std::string(rest)))
+        if (UtilityPathExists(m_folders[i] + std::string(rest)))
             return &m_folders[i];
     }
     return nullptr;

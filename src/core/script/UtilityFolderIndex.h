@@ -12,6 +12,9 @@
 
 namespace pellora {
 
+// Whether a utility path text names something that exists (the system reads the text up to a NUL byte).
+bool UtilityPathExists(const std::string& text);
+
 class UtilityFolderIndex {
 public:
     // The folder texts in the order the script gives them (kept by reference: they must outlive the

@@ -93,32 +93,42 @@ platform::FileDescriptor openForRemoval(int parent, const std::string& name, str
 std::vector<std::string> removeFilesOf(int folder)
 {
     std::vector<std::string> subfolders;
+    ListFolderEntries(folder, [folder, &subfolders](const char* name, unsigned char type) {
+        bool isFolder = type == DT_DIR;
+        if (type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder = ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isFolder)
+            subfolders.emplace_back(name);
+        else
+            ::unlinkat(folder, name, 0);
+    });
+    return subfolders;
+}
+
+} // namespace
+
+bool ListFolderEntries(int folder, const std::function<void(const char* name, unsigned char type)>& visit)
+{
     const int copy = ::dup(folder);
     DIR* directory = copy >= 0 ? ::fdopendir(copy) : nullptr;
     if (!directory) {
         if (copy >= 0)
             ::close(copy);
-        return subfolders;
+        return false;
     }
+    errno = 0;
     while (const dirent* entry = ::readdir(directory)) {
         const std::string_view name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
-            isFolder = ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
-        }
-        if (isFolder)
-            subfolders.emplace_back(name);
-        else
-            ::unlinkat(folder, entry->d_name, 0);
+        if (name != "." && name != "..")
+            visit(entry->d_name, entry->d_type);
+        errno = 0;
     }
+    const bool whole = errno == 0;
     ::closedir(directory);
-    return subfolders;
+    return whole;
 }
-
-} // namespace
 
 bool RemoveFolderTree(int parent, const std::string& name)
 {

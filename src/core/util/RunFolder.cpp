@@ -3,7 +3,6 @@
 #include "core/util/FolderTree.h"
 #include "core/util/Support.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -87,18 +86,10 @@ std::size_t RunFolder::RemoveAbandoned(const fs::path& workFolder)
     if (!work.valid())
         return 0;
     std::vector<std::string> names;
-    const int copy = ::dup(work.get());
-    DIR* directory = copy >= 0 ? ::fdopendir(copy) : nullptr;
-    if (!directory) {
-        if (copy >= 0)
-            ::close(copy);
-        return 0;
-    }
-    while (const dirent* entry = ::readdir(directory)) {
-        if (std::string_view(entry->d_name).starts_with(kRunPrefix))
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(directory);
+    ListFolderEntries(work.get(), [&names](const char* name, unsigned char) {
+        if (std::string_view(name).starts_with(kRunPrefix))
+            names.emplace_back(name);
+    });
     std::size_t removed = 0;
     for (const std::string& name : names) {
         const platform::FileDescriptor folder(::openat(work.get(), name.c_str(), kFolderFlags));
