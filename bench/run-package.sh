@@ -1,8 +1,9 @@
 #!/bin/sh
 # Package build speed: a driver tree of 200 MB (half text, half compressed data) packed by
 # "pellora-cli build" against Info-ZIP "zip -r -q" of the same tree, and the package opened again
-# (CPackageFile load) against "unzip -q" of its archive. Same machine, same run, warm file cache.
-# Targets: build time <= zip's, peak RSS < 100 MB.
+# (CPackageFile load) against "unzip -q" of its archive; then the package's archive extracted with the
+# program's checks against the extraction as it was before them. Same machine, same run, warm file cache.
+# Targets: build time <= zip's, peak RSS < 100 MB, checks cost < 5 % of the extraction.
 set -e
 BUILD=$(cd "${1:-build-bench}" && pwd)
 SIZE_MB=${PELLORA_BENCH_TREE_MB:-200}
@@ -132,12 +133,16 @@ while [ "$i" -lt "$RUNS" ]; do
     i=$((i + 1))
 done
 
+# The extraction's checks against the extraction before them, on the package's own archive.
+CHECKS=$("$BUILD/bench/PackageBuildBench" checks "$WORK/archive.zip" "$WORK/checks" $((RUNS * 2 + 1)))
+
 python3 - "$BUILDER" "$(median < "$WORK/ours")" "$(median < "$WORK/zip")" "$(sort -n "$WORK/ours-rss" | tail -1)" \
     "$(sort -n "$WORK/zip-rss" | tail -1)" "$(stat -c %s "$PACKAGE")" "$(stat -c %s "$WORK/ref.zip")" \
-    "$(median < "$WORK/load")" "$(median < "$WORK/unzip")" "$(sort -n "$WORK/load-rss" | tail -1)" <<'PY'
+    "$(median < "$WORK/load")" "$(median < "$WORK/unzip")" "$(sort -n "$WORK/load-rss" | tail -1)" $CHECKS <<'PY'
 import sys
 builder = sys.argv[1]
-ours, zip_s, rss, zip_rss, size, zip_size, load, unzip_s, load_rss = (float(v) for v in sys.argv[2:])
+(ours, zip_s, rss, zip_rss, size, zip_size, load, unzip_s, load_rss, checked, unchecked, checked_cpu,
+ unchecked_cpu) = (float(v) for v in sys.argv[2:])
 print(f"{builder:24s} {ours:7.2f} s   peak RSS {rss/1024:6.1f} MB   package {size/1048576:7.1f} MB")
 print(f"{'zip -r -q':24s} {zip_s:7.2f} s   peak RSS {zip_rss/1024:6.1f} MB   archive {zip_size/1048576:7.1f} MB")
 print(f"build time / zip time    {ours/zip_s:7.2f}   (target <= 1.00)")
@@ -145,4 +150,7 @@ print(f"build peak RSS           {rss/1024:7.1f} MB (target < 100)")
 print(f"{'package load':24s} {load:7.2f} s   peak RSS {load_rss/1024:6.1f} MB")
 print(f"{'unzip -q':24s} {unzip_s:7.2f} s")
 print(f"load time / unzip time   {load/unzip_s:7.2f}")
+print(f"{'checked extraction':24s} {checked:7.2f} s   {checked_cpu:7.2f} s CPU")
+print(f"{'extraction before checks':24s} {unchecked:7.2f} s   {unchecked_cpu:7.2f} s CPU")
+print(f"cost of the checks       {100 * (checked / unchecked - 1):+7.1f} % wall {100 * (checked_cpu / unchecked_cpu - 1):+7.1f} % CPU (target < 5)")
 PY

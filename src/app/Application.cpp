@@ -9,6 +9,7 @@
 #include "core/model/ViewMode.h"
 #include "core/platform/DropFilesBlock.h"
 #include "core/script/OnePrinterScript.h"
+#include "core/util/RunFolder.h"
 #include "core/util/Support.h"
 #include "ui/frame/FrameOptions.h"
 
@@ -205,6 +206,7 @@ int RunApplication(int argc, char** argv)
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i)
             arguments.emplace_back(argv[i]);
+        RunFolder::RemoveAbandoned(GetWorkFolder());
         Application application(TheStringTable(), presenter, &gui, GetModuleFolder());
         return application.Run(arguments);
     } catch (const std::exception& error) {

@@ -11,6 +11,7 @@
 #include "core/script/OnePrinterScript.h"
 #include "core/script/ScriptFile.h"
 #include "core/util/MessageNumbers.h"
+#include "core/util/RunFolder.h"
 #include "core/util/Support.h"
 
 #include <csignal>
@@ -200,27 +201,21 @@ int RunShow(const Invocation& invocation, const MessagePrinter& messages)
 
 int RunExtract(const Invocation& invocation, const MessagePrinter& messages)
 {
-    // Unpacked first into a folder of its own: a damaged package leaves nothing in the target folder.
-    const ScopedTempFolder staging;
-    if (!staging.valid()) {
-        messages.FileMessage(kMessageCannotOpenFile, invocation.input, "no temporary folder for unpacking");
-        return kMessageCannotOpenFile;
-    }
+    // A package that cannot be read or unpacked leaves the target folder as it was.
     try {
         CPackageFile package;
-        if (!package.Load(invocation.input, staging.path())) {
-            messages.FileMessage(kMessageCannotOpenFile, invocation.input, package.status().text());
-            return kMessageCannotOpenFile;
+        if (package.Load(invocation.input, invocation.output))
+            return kExitSuccess;
+        if (package.TargetFailed()) {
+            messages.FileMessage(kMessageCannotSave, invocation.output, package.status().text());
+            return kMessageCannotSave;
         }
+        messages.FileMessage(kMessageCannotOpenFile, invocation.input, package.status().text());
+        return kMessageCannotOpenFile;
     } catch (const std::exception& error) {
         messages.FileMessage(kMessageCannotOpenFile, invocation.input, error.what());
         return kMessageCannotOpenFile;
     }
-    if (!CopyFolderTree(staging.path(), invocation.output)) {
-        messages.FileMessage(kMessageCannotSave, invocation.output);
-        return kMessageCannotSave;
-    }
-    return kExitSuccess;
 }
 
 } // namespace
@@ -287,6 +282,7 @@ int Main(std::span<const std::string> arguments)
         return kExitSuccess;
     }
 
+    RunFolder::RemoveAbandoned(GetWorkFolder());
     StringTable& table = TheStringTable();
     if (!table.Load(ProgramFolder(), invocation.language.value_or(DefaultLanguage()), kStringTableGroup)) {
         std::fprintf(stderr, "resource file is not exist.\n");

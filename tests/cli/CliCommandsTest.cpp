@@ -2,6 +2,7 @@
 
 #include "core/package/PackageFile.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/RunFolder.h"
 #include "core/util/Support.h"
 #include "support/ChildProcess.h"
 #include "support/StringTableFixture.h"
@@ -467,6 +468,25 @@ TEST_F(CliCommandsTest, DamagedPackageIsRefusedAndNothingIsWritten)
     EXPECT_EQ(Run({"build", truncated.string(), "-o", file("Again.exe").string()}).status, 5);
     EXPECT_FALSE(fs::exists(file("Again.exe")));
     EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(CliCommandsTest, EveryStartRemovesTheFoldersOfKilledRunsOnly)
+{
+    const fs::path work = tmp() / WorkFolderName(GetOwnInternalName());
+    fs::create_directories(work);
+    fs::path killed;
+    {
+        RunFolder run(work);
+        killed = run.path();
+        WriteBytes(killed / "KOVA1234" / "DRIVER_000" / "big.dll", std::string(100000, 'x'));
+        run.Abandon();
+    }
+    const RunFolder living(work);
+    WriteBytes(living.path() / "KOVA4321" / "Site.qst", "in use");
+
+    EXPECT_EQ(Run({"show", file("nothing.qst").string()}).status, 5);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_EQ(ReadBytes(living.path() / "KOVA4321" / "Site.qst"), "in use");
 }
 
 TEST_F(CliCommandsTest, LanguageOptionFollowsTheLanguageSwitchRule)

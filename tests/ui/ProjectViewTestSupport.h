@@ -8,6 +8,7 @@
 #include "WaitFor.h"
 #include "core/document/Corvan2Doc.h"
 #include "core/i18n/StringTable.h"
+#include "core/util/RunFolder.h"
 #include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 #include "ui/shared/MessageService.h"
@@ -284,12 +285,12 @@ public:
         return record;
     }
 
-    // The staging folders present in the work folder now.
+    // The staging folders present in the run's folder now.
     static std::set<std::filesystem::path> StagingFolders()
     {
         std::set<std::filesystem::path> found;
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(GetWorkFolder(), error))
+        for (const auto& entry : std::filesystem::directory_iterator(GetRunFolder(), error))
             found.insert(entry.path());
         return found;
     }

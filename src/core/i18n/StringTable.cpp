@@ -4,11 +4,9 @@
 #include "core/platform/Profile.h"
 #include "core/platform/Utf16.h"
 #include "core/util/IniFile.h"
-#include "core/util/Support.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <limits>
 #include <system_error>
 
@@ -305,36 +303,28 @@ fs::path findTableFile(const fs::path& folder, std::uint16_t language)
     return {};
 }
 
-// The text file held by a table archive; false when the archive cannot be extracted or holds no file.
+// The text file held by a table archive, read in memory: a temporary folder that is full or missing never
+// looks like a missing table. Of several files at the archive's root the last by name is taken (of two of
+// one name the later); false when the archive cannot be read or holds no such file.
 bool extractText(const fs::path& archive, std::string& text)
 {
-    const ScopedTempFolder folder;
-    if (!folder.valid())
-        return false;
     CZipArchive zip;
     zip.SetArchiveName(archive);
-    zip.SetExtractionFolder(folder.path());
     zip.SetSizeLimit(string_table::kMaxTextBytes);
     zip.SetEntryLimit(256);
-    if (!zip.Extract())
+    std::vector<ZipMemoryFile> files;
+    if (!zip.ExtractInMemory(files))
         return false;
-
-    // Of several files the last by name is taken.
-    fs::path chosen;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder.path(), ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec) && !it->is_symlink(ec) && (chosen.empty() || it->path() > chosen))
-            chosen = it->path();
+    std::size_t chosen = files.size();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const bool atRoot = files[i].name.find('/') == std::string::npos;
+        if (atRoot && (chosen == files.size() || files[i].name >= files[chosen].name))
+            chosen = i;
     }
-    if (ec || chosen.empty())
+    if (chosen == files.size())
         return false;
-    const std::uintmax_t size = fs::file_size(chosen, ec);
-    if (ec || size > string_table::kMaxTextBytes)
-        return false;
-    std::ifstream in(chosen, std::ios::binary);
-    text.assign(static_cast<std::size_t>(size), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    return static_cast<std::uintmax_t>(in.gcount()) == size;
+    text = std::move(files[chosen].bytes);
+    return true;
 }
 
 bool loadAttempt(const fs::path& folder, std::uint16_t language, std::string_view groupName, StringTableContent& content)

@@ -1,6 +1,8 @@
 #include "core/package/PackageFile.h"
 
 #include "core/model/Archive.h"
+#include "core/platform/DescriptorStream.h"
+#include "core/platform/RegularFile.h"
 #include "core/util/Support.h"
 
 #include <algorithm>
@@ -212,17 +214,18 @@ bool CPackageFile::Load(const fs::path& path, const fs::path& extractionFolder)
     m_command.clear();
     m_stubSize = 0;
     m_padded = false;
+    m_targetFailed = false;
     m_extractionFolder = extractionFolder;
 
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return fail("cannot open " + path.string());
-    in.seekg(0, std::ios::end);
-    const std::streamoff end = in.tellg();
-    if (end < 0)
-        return fail("cannot read " + path.string());
+    platform::FileDescriptor file;
+    struct stat info {};
+    if (Status opened = platform::OpenRegularFile(path, file, &info); !opened.ok()) {
+        m_status = std::move(opened);
+        return false;
+    }
+    platform::DescriptorInputStream in(file.get());
     try {
-        return readPackage(in, static_cast<std::uint64_t>(end), path);
+        return readPackage(in, static_cast<std::uint64_t>(info.st_size), path);
     } catch (const ArchiveException&) {
         return fail(path.string() + " ends inside its header");
     } catch (const std::exception& error) {
@@ -286,21 +289,24 @@ bool CPackageFile::readPackage(std::istream& in, std::uint64_t fileSize, const f
     if (position < 0 || static_cast<std::uint64_t>(position) > dataEnd || length > dataEnd - static_cast<std::uint64_t>(position))
         return fail("the package ends inside its archive");
 
+    if (names.empty())
+        return fail("the package lists no entries");
+
     // The archive is read where it lies in the package.
     CZipArchive zip;
     zip.SetArchiveName(path);
     zip.SetArchiveRange(static_cast<std::uint64_t>(position), length);
     zip.SetExtractionFolder(m_extractionFolder);
-    if (!zip.Extract())
+    if (!zip.Extract()) {
+        m_targetFailed = zip.TargetFailed();
         return fail("cannot extract the package's archive: " + zip.status().text());
+    }
 
     m_stubSize = stubSize;
     m_padded = padded;
     m_command = std::move(command);
     for (const std::string& name : names)
         m_entries.push_back(m_extractionFolder / name);
-    if (m_entries.empty())
-        return fail("the package lists no entries");
     return true;
 }
 

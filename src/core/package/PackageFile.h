@@ -54,13 +54,16 @@ public:
     bool Write(std::ostream& out);
 
     // Reads the package at path and extracts its archive into extractionFolder. True when the package was
-    // read and extracted and lists at least one entry. A header that claims more than the file holds, names
-    // that are not plain names or a damaged archive give false; nothing is written before the whole header
-    // and the archive bytes have been read, and nothing ever outside extractionFolder.
+    // read and extracted and lists at least one entry. Anything but a regular file, a header that claims
+    // more than the file holds, names that are not plain names or a damaged archive give false; nothing is
+    // written before the whole header has been read and the archive checked, nothing ever outside
+    // extractionFolder, and a failed extraction leaves the folder as it was (CZipArchive::Extract).
     bool Load(const std::filesystem::path& path, const std::filesystem::path& extractionFolder);
 
     // How the last Write or Load ended.
     const Status& status() const { return m_status; }
+    // Whether the last Load failed on the extraction folder rather than on the package.
+    bool TargetFailed() const { return m_targetFailed; }
 
 private:
     bool fail(std::string text);
@@ -73,6 +76,7 @@ private:
     std::filesystem::path m_extractionFolder;
     std::uint32_t m_stubSize = 0;
     bool m_padded = false;
+    bool m_targetFailed = false;
     ZipProgressCallback m_progress;
     Status m_status;
 };

@@ -1,12 +1,12 @@
 #include "core/package/ZipArchive.h"
 
+#include "core/package/ZipReader.h"
 #include "core/package/ZipWriter.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/FileDescriptor.h"
 #include "core/platform/Profile.h"
 #include "core/util/FolderTree.h"
-
-#include <zip.h>
+#include "core/util/Support.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 
 namespace pellora {
@@ -27,17 +28,6 @@ namespace fs = std::filesystem;
 using platform::FoldCase;
 
 namespace {
-
-
-struct ZipDiscard {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-using ZipHandle = std::unique_ptr<zip_t, ZipDiscard>;
-
-struct ZipFileClose {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-using ZipFileHandle = std::unique_ptr<zip_file_t, ZipFileClose>;
 
 // ---- creation -------------------------------------------------------------------------------------
 
@@ -121,35 +111,165 @@ Status writeEmptyArchive(const fs::path& name)
 
 // ---- extraction -----------------------------------------------------------------------------------
 
-// One entry to extract, checked.
-struct PlannedEntry {
-    zip_uint64_t index = 0;
-    std::vector<std::string> parts;
-    bool folder = false;
-    mode_t mode = 0644;
-    bool hasTime = false;
-    time_t mtime = 0;
+using FileId = std::pair<dev_t, ino_t>;
+
+struct FileIdHash {
+    std::size_t operator()(const FileId& id) const
+    {
+        return std::hash<std::uint64_t>{}(static_cast<std::uint64_t>(id.first) * 0x9E3779B97F4A7C15ull ^ id.second);
+    }
 };
 
-// Opens (creating when missing) the folder part below parent; never through a link.
-platform::FileDescriptor openSubfolder(int parent, const std::string& part, std::string& error)
+// Opens the folder reached from root through the first count parts, never through a link.
+platform::FileDescriptor openFolderBelow(int root, const std::vector<std::string>& parts, std::size_t count)
 {
     constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    platform::FileDescriptor folder(::openat(root, ".", flags));
+    for (std::size_t i = 0; i < count && folder.valid(); ++i)
+        folder = platform::FileDescriptor(::openat(folder.get(), parts[i].c_str(), flags));
+    return folder;
+}
+
+// What an extraction changed in its folder, so that a failed one can be undone: the topmost folders
+// and the files it made where nothing stood before, and the files it replaced, which stay under a second
+// name until the extraction ends. Everything inside a folder it made goes with that folder.
+class ExtractionJournal {
+public:
+    explicit ExtractionJournal(int root) : m_root(root) {}
+
+    bool inMadeFolder(const struct stat& folder) const { return m_madeFolders.contains({folder.st_dev, folder.st_ino}); }
+
+    // The folder parts[count - 1], made inside a folder that is described by parent.
+    void folderMade(const std::vector<std::string>& parts, std::size_t count, const struct stat& parent,
+                    const struct stat& made)
+    {
+        m_madeFolders.insert({made.st_dev, made.st_ino});
+        if (!inMadeFolder(parent)) {
+            std::vector<std::string> path(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(count));
+            m_changes.push_back({Change::Kind::MadeFolder, std::move(path), {}, {}});
+        }
+    }
+    // The file parts.back() written into the folder described by parent; replaced names what it replaced.
+    void fileWritten(const std::vector<std::string>& parts, const struct stat& parent, const struct stat& file,
+                     const std::string& replaced)
+    {
+        if (inMadeFolder(parent) && replaced.empty())
+            return;
+        Change change{replaced.empty() ? Change::Kind::MadeFile : Change::Kind::ReplacedFile, parts, replaced,
+                      {file.st_dev, file.st_ino}};
+        m_changes.push_back(std::move(change));
+    }
+
+    // The extraction succeeded: what was replaced goes for good.
+    void commit()
+    {
+        for (const Change& change : m_changes) {
+            if (change.kind != Change::Kind::ReplacedFile)
+                continue;
+            const platform::FileDescriptor folder = openFolderBelow(m_root, change.parts, change.parts.size() - 1);
+            if (folder.valid())
+                ::unlinkat(folder.get(), change.replaced.c_str(), 0);
+        }
+        m_changes.clear();
+    }
+
+    // The extraction failed: back to where it started, last change first.
+    void undo()
+    {
+        for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it) {
+            const Change& change = *it;
+            const platform::FileDescriptor folder = openFolderBelow(m_root, change.parts, change.parts.size() - 1);
+            if (!folder.valid())
+                continue;
+            const std::string& name = change.parts.back();
+            switch (change.kind) {
+            case Change::Kind::MadeFolder:
+                RemoveFolderTree(folder.get(), name);
+                break;
+            case Change::Kind::MadeFile: {
+                // Only the very file written here: another may have taken the name meanwhile.
+                struct stat info {};
+                if (::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    FileId{info.st_dev, info.st_ino} == change.file)
+                    ::unlinkat(folder.get(), name.c_str(), 0);
+                break;
+            }
+            case Change::Kind::ReplacedFile:
+                ::renameat(folder.get(), change.replaced.c_str(), folder.get(), name.c_str());
+                break;
+            }
+        }
+        m_changes.clear();
+    }
+
+private:
+    struct Change {
+        enum class Kind { MadeFolder, MadeFile, ReplacedFile };
+        Kind kind;
+        std::vector<std::string> parts; // below the root
+        std::string replaced;           // the second name of a replaced file
+        FileId file;                  // the file written (its identity)
+    };
+
+    int m_root;
+    std::vector<Change> m_changes;
+    std::unordered_set<FileId, FileIdHash> m_madeFolders;
+};
+
+// Opens (creating when missing) the folder parts[index] inside parent; never through a link.
+platform::FileDescriptor openSubfolder(int parent, const struct stat& parentInfo, const std::vector<std::string>& parts,
+                                       std::size_t index, ExtractionJournal& journal, struct stat& info,
+                                       std::string& error)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    const std::string& part = parts[index];
     platform::FileDescriptor fd(::openat(parent, part.c_str(), flags));
+    bool made = false;
     if (!fd.valid() && errno == ENOENT) {
-        if (::mkdirat(parent, part.c_str(), 0755) != 0 && errno != EEXIST) {
+        made = ::mkdirat(parent, part.c_str(), 0755) == 0;
+        if (!made && errno != EEXIST) {
             error = "cannot create folder " + part + ": " + SystemErrorText(errno);
             return {};
         }
         fd = platform::FileDescriptor(::openat(parent, part.c_str(), flags));
     }
-    if (!fd.valid()) {
-        const int failure = errno;
-        struct stat info {};
-        const bool link = ::fstatat(parent, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-        error = "cannot enter folder " + part + ": " + (link ? std::string("it is a link") : SystemErrorText(failure));
+    if (fd.valid() && ::fstat(fd.get(), &info) == 0) {
+        if (made)
+            journal.folderMade(parts, index + 1, parentInfo, info);
+        return fd;
     }
-    return fd;
+    const int failure = errno;
+    struct stat link {};
+    const bool isLink = ::fstatat(parent, part.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode);
+    error = "cannot enter folder " + part + ": " + (isLink ? std::string("it is a link") : SystemErrorText(failure));
+    return {};
+}
+
+// The first folder of path that does not exist yet; empty when all do.
+fs::path firstMissingFolder(const fs::path& path)
+{
+    fs::path missing;
+    std::error_code ec;
+    for (fs::path at = fs::absolute(path, ec).lexically_normal(); !at.empty() && at != at.parent_path();
+         at = at.parent_path()) {
+        if (!at.has_filename())
+            continue;
+        if (fs::exists(fs::symlink_status(at, ec)))
+            break;
+        missing = at;
+    }
+    return missing;
+}
+
+std::string joinParts(const std::vector<std::string>& parts)
+{
+    std::string joined;
+    for (const std::string& part : parts) {
+        if (!joined.empty())
+            joined += '/';
+        joined += part;
+    }
+    return joined;
 }
 
 } // namespace
@@ -214,6 +334,10 @@ bool CZipArchive::SplitEntryName(std::string_view name, std::vector<std::string>
             continue;
         if (part == "..") {
             reason = "entry name climbs out of the folder";
+            return false;
+        }
+        if (part.size() > kMaxNamePart) {
+            reason = "a part of the entry name is longer than " + std::to_string(kMaxNamePart) + " bytes";
             return false;
         }
         parts.emplace_back(part);
@@ -286,136 +410,121 @@ bool CZipArchive::Create()
     return true;
 }
 
-bool CZipArchive::Extract()
+bool CZipArchive::openReader(ZipReader& reader)
 {
     m_status = Status::Ok();
+    m_targetFailed = false;
     if (m_archiveName.empty())
         return fail("no archive name");
+    const ZipReaderLimits limits{m_sizeLimit, m_entryLimit, m_ratioLimit, kRatioAllowance};
+    if (Status opened = reader.Open(m_archiveName, m_archiveOffset, m_archiveLength, limits); !opened.ok()) {
+        m_status = std::move(opened);
+        return false;
+    }
+    return true;
+}
+
+bool CZipArchive::ExtractInMemory(std::vector<ZipMemoryFile>& files)
+{
+    files.clear();
+    ZipReader reader;
+    if (!openReader(reader))
+        return false;
+    const std::vector<ZipReaderEntry>& entries = reader.entries();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (entries[index].folder)
+            continue;
+        ZipMemoryFile file{joinParts(entries[index].parts), {}};
+        file.bytes.reserve(static_cast<std::size_t>(entries[index].size));
+        const Status read = reader.Read(index, [&file](const char* data, std::size_t size) {
+            file.bytes.append(data, size);
+            return true;
+        });
+        if (!read.ok()) {
+            files.clear();
+            m_status = read;
+            return false;
+        }
+        files.push_back(std::move(file));
+    }
+    return true;
+}
+
+bool CZipArchive::Extract()
+{
+    m_targetFailed = false;
     if (m_extractionFolder.empty())
         return fail("no extraction folder");
+    ZipReader reader;
+    if (!openReader(reader))
+        return false;
 
-    zip_error_t openError;
-    zip_error_init(&openError);
-    zip_source_t* source = zip_source_file_create(m_archiveName.c_str(), m_archiveOffset, m_archiveLength, &openError);
-    ZipHandle archive(source ? zip_open_from_source(source, ZIP_RDONLY, &openError) : nullptr);
-    if (!archive) {
-        if (source)
-            zip_source_free(source);
-        const std::string why = zip_error_strerror(&openError);
-        zip_error_fini(&openError);
-        return fail("cannot open " + m_archiveName.string() + ": " + why);
-    }
-    zip_error_fini(&openError);
-
-    // Check every entry before anything is written.
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    if (count < 0)
-        return fail("cannot read the archive's directory");
-    if (static_cast<std::uint64_t>(count) > m_entryLimit)
-        return fail("the archive holds too many entries");
-    std::vector<PlannedEntry> plan;
-    plan.reserve(static_cast<std::size_t>(count));
-    std::uint64_t declaredTotal = 0;
-    for (zip_uint64_t index = 0; index < static_cast<zip_uint64_t>(count); ++index) {
-        zip_stat_t stat;
-        const char* rawName = zip_get_name(archive.get(), index, ZIP_FL_ENC_GUESS);
-        if (!rawName || zip_stat_index(archive.get(), index, 0, &stat) != 0)
-            return fail("cannot read entry " + std::to_string(index) + ": " + zip_strerror(archive.get()));
-        const std::string_view name(rawName);
-        PlannedEntry entry;
-        entry.index = index;
-        std::string reason;
-        if (!SplitEntryName(name, entry.parts, reason))
-            return fail("refused entry \"" + std::string(name) + "\": " + reason);
-        if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-            return fail("refused entry \"" + std::string(name) + "\": encrypted");
-        if ((stat.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(stat.comp_method, 0))
-            return fail("refused entry \"" + std::string(name) + "\": unsupported compression");
-
-        zip_uint8_t system = 0;
-        zip_uint32_t attributes = 0;
-        if (zip_file_get_external_attributes(archive.get(), index, 0, &system, &attributes) != 0)
-            return fail("cannot read entry " + std::to_string(index) + ": " + zip_strerror(archive.get()));
-        const mode_t unixMode = system == ZIP_OPSYS_UNIX ? static_cast<mode_t>(attributes >> 16) : 0;
-        if ((unixMode & S_IFMT) == S_IFLNK)
-            return fail("refused entry \"" + std::string(name) + "\": symbolic link");
-
-        entry.folder = name.back() == '/' || name.back() == '\\' || (unixMode & S_IFMT) == S_IFDIR;
-        if (!entry.folder && entry.parts.empty())
-            return fail("refused entry \"" + std::string(name) + "\": no file name");
-        if ((unixMode & 0777) != 0)
-            entry.mode = (unixMode & 0777) | 0600;
-        if (stat.valid & ZIP_STAT_MTIME) {
-            entry.hasTime = true;
-            entry.mtime = stat.mtime;
-        }
-        if (!entry.folder && (stat.valid & ZIP_STAT_SIZE)) {
-            if (stat.size > m_sizeLimit - declaredTotal) // declaredTotal never exceeds the limit
-                return fail("the archive is larger than the limit of " + std::to_string(m_sizeLimit) + " bytes");
-            declaredTotal += stat.size;
-        }
-        plan.push_back(std::move(entry));
-    }
-
+    const fs::path missing = firstMissingFolder(m_extractionFolder);
     std::error_code ec;
     fs::create_directories(m_extractionFolder, ec);
     const platform::FileDescriptor root(::open(m_extractionFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!root.valid())
-        return fail("cannot open folder " + m_extractionFolder.string() + ": " + SystemErrorText(errno));
+    struct stat rootInfo {};
+    if (!root.valid() || ::fstat(root.get(), &rootInfo) != 0) {
+        const int error = errno;
+        if (!missing.empty())
+            DeleteFolderTree(missing);
+        m_targetFailed = true;
+        return fail("cannot open folder " + m_extractionFolder.string() + ": " + SystemErrorText(error));
+    }
 
-    std::vector<char> buffer(64 * 1024);
-    std::uint64_t writtenTotal = 0;
-    for (const PlannedEntry& entry : plan) {
+    ExtractionJournal journal(root.get());
+    const auto failed = [&](std::string text, bool inTarget) {
+        journal.undo();
+        if (!missing.empty())
+            DeleteFolderTree(missing);
+        m_targetFailed = inTarget;
+        return fail(std::move(text));
+    };
+    const std::vector<ZipReaderEntry>& entries = reader.entries();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const ZipReaderEntry& entry = entries[index];
         const std::size_t folderParts = entry.folder ? entry.parts.size() : entry.parts.size() - 1;
         platform::FileDescriptor folder;
+        struct stat folderInfo = rootInfo;
         for (std::size_t i = 0; i < folderParts; ++i) {
             std::string error;
-            folder = openSubfolder(folder.valid() ? folder.get() : root.get(), entry.parts[i], error);
+            struct stat info {};
+            const int parent = folder.valid() ? folder.get() : root.get();
+            folder = openSubfolder(parent, folderInfo, entry.parts, i, journal, info, error);
             if (!folder.valid())
-                return fail(std::move(error));
+                return failed(std::move(error), true);
+            folderInfo = info;
         }
         if (entry.folder)
             continue;
         const int parent = folder.valid() ? folder.get() : root.get();
         const std::string& fileName = entry.parts.back();
 
-        ZipFileHandle data(zip_fopen_index(archive.get(), entry.index, 0));
-        if (!data)
-            return fail("cannot read " + fileName + ": " + zip_strerror(archive.get()));
-
         // Written beside under a temporary name and renamed at the end: a link standing at the name is
         // replaced, never followed, and no half-written file is left. The extraction folder lives only as
         // long as the operation that reads it, so nothing is synced.
-        platform::AtomicFileWriter out(parent, fileName, {.mode = entry.mode, .followTargetLink = false, .durable = false});
-        std::string error;
-        for (;;) {
-            if (!out.ok()) {
-                error = "cannot write " + fileName + ": " + out.status().text();
-                break;
-            }
-            const zip_int64_t got = zip_fread(data.get(), buffer.data(), buffer.size());
-            if (got < 0) {
-                error = "cannot read " + fileName + ": " + zip_file_strerror(data.get());
-                break;
-            }
-            if (got == 0)
-                break;
-            writtenTotal += static_cast<std::uint64_t>(got);
-            if (writtenTotal > m_sizeLimit) {
-                error = "the archive is larger than the limit of " + std::to_string(m_sizeLimit) + " bytes";
-                break;
-            }
-            out.Write(buffer.data(), static_cast<std::size_t>(got));
-        }
-        if (error.empty() && entry.hasTime) {
+        const platform::AtomicFileWriter::Options options{
+            .mode = entry.mode, .followTargetLink = false, .durable = false, .keepReplaced = true};
+        platform::AtomicFileWriter out(parent, fileName, options);
+        if (!out.ok())
+            return failed("cannot write " + fileName + ": " + out.status().text(), true);
+        const Status read =
+            reader.Read(index, [&out](const char* data, std::size_t size) { return out.Write(data, size); });
+        if (!out.ok())
+            return failed("cannot write " + fileName + ": " + out.status().text(), true);
+        if (!read.ok())
+            return failed(read.text(), false);
+        if (entry.hasTime) {
             const timespec times[2] = {{entry.mtime, 0}, {entry.mtime, 0}};
             ::futimens(out.descriptor(), times);
         }
-        if (!error.empty())
-            return fail(std::move(error));
+        struct stat written {};
+        ::fstat(out.descriptor(), &written);
         if (const Status committed = out.Commit(); !committed.ok())
-            return fail("cannot write " + fileName + ": " + committed.text());
+            return failed("cannot write " + fileName + ": " + committed.text(), true);
+        journal.fileWritten(entry.parts, folderInfo, written, out.replacedName());
     }
+    journal.commit();
     return true;
 }
 

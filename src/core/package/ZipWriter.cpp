@@ -2,6 +2,7 @@
 
 #include "core/platform/AtomicFile.h"
 #include "core/platform/FileDescriptor.h"
+#include "core/platform/RegularFile.h"
 
 #include <zlib.h>
 
@@ -419,9 +420,9 @@ private:
         slot.dataOffset = dictionary;
         slot.dataLength = job.length;
         if (!slot.input.empty()) {
-            const platform::FileDescriptor file(::open(entry.source.c_str(), O_RDONLY | O_CLOEXEC));
-            if (!file.valid())
-                return fail("cannot read " + entry.source.string() + ": " + SystemErrorText(errno));
+            platform::FileDescriptor file;
+            if (const Status opened = platform::OpenRegularFile(entry.source, file); !opened.ok())
+                return fail("cannot read " + entry.source.string() + ": " + opened.text());
             bool shorter = false;
             if (!preadAll(file.get(), slot.input.data(), slot.input.size(), job.offset - dictionary, shorter)) {
                 return fail(shorter ? entry.source.string() + " became shorter while it was being packed"

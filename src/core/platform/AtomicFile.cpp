@@ -206,8 +206,14 @@ Status AtomicFileWriter::Commit()
         m_status = Status::SystemFailure("cannot write " + m_target.string(), errno);
     if (ok() && !m_file.close())
         m_status = Status::SystemFailure("cannot write " + m_target.string(), errno);
-    if (ok() && ::renameat(m_folder, m_temporary.c_str(), m_folder, m_name.c_str()) != 0)
+    if (ok() && m_options.keepReplaced && !keepReplaced())
+        m_status = Status::SystemFailure("cannot keep the file that " + m_target.string() + " replaces", errno);
+    if (ok() && ::renameat(m_folder, m_temporary.c_str(), m_folder, m_name.c_str()) != 0) {
         m_status = Status::SystemFailure("cannot replace " + m_target.string(), errno);
+        if (!m_replaced.empty())
+            ::unlinkat(m_folder, m_replaced.c_str(), 0);
+        m_replaced.clear();
+    }
     if (!ok()) {
         discard();
         return m_status;
@@ -217,6 +223,25 @@ Status AtomicFileWriter::Commit()
     if (m_options.durable)
         ::fsync(m_folder);
     return m_status;
+}
+
+bool AtomicFileWriter::keepReplaced()
+{
+    // A second name for what stands at the target (a link stays a link), so that the rename leaves it.
+    const long pid = static_cast<long>(::getpid());
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        m_replaced = TemporaryName(m_name, pid, g_serial.fetch_add(1));
+        if (::linkat(m_folder, m_name.c_str(), m_folder, m_replaced.c_str(), 0) == 0)
+            return true;
+        if (errno != EEXIST) {
+            const int error = errno;
+            m_replaced.clear();
+            errno = error;
+            return error == ENOENT;
+        }
+    }
+    m_replaced.clear();
+    return false;
 }
 
 void AtomicFileWriter::discard()

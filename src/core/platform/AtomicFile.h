@@ -25,6 +25,9 @@ public:
         bool followTargetLink = true;
         // Sync the file and the folder (false for files in a folder that dies with the operation).
         bool durable = true;
+        // Commit keeps what it replaces under a temporary name of its own (replacedName()), for callers
+        // that may have to undo the save; they remove it or rename it back.
+        bool keepReplaced = false;
     };
 
     explicit AtomicFileWriter(const std::filesystem::path& target);
@@ -43,6 +46,9 @@ public:
     int descriptor() const { return m_file.get(); }
     // Where the content goes: the given target, or the file its link names.
     const std::filesystem::path& target() const { return m_target; }
+    // With keepReplaced, the name beside the target under which Commit kept what it replaced; empty when
+    // nothing stood at the target.
+    const std::string& replacedName() const { return m_replaced; }
 
     bool Write(const void* data, std::size_t size);
     bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
@@ -63,6 +69,7 @@ public:
 private:
     void open(int folder, std::string name, bool ownFolder);
     void removeLeftovers();
+    bool keepReplaced();
     void discard();
 
     Options m_options;
@@ -71,6 +78,7 @@ private:
     int m_folder = -1;
     std::string m_name;
     std::string m_temporary;
+    std::string m_replaced;
     FileDescriptor m_file;
     Status m_status;
     bool m_committed = false;

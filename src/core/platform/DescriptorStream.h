@@ -1,12 +1,17 @@
 #pragma once
 
-// A std::ostream over a file descriptor the caller keeps open, for writers that take a stream.
+// Standard streams over a file descriptor the caller keeps open: an output stream for writers that take a
+// stream, a seekable input stream over a regular file for readers that take one.
 
 #include "core/platform/FileDescriptor.h"
 
 #include <array>
+#include <cerrno>
+#include <istream>
 #include <ostream>
 #include <streambuf>
+
+#include <sys/stat.h>
 
 namespace pellora::platform {
 
@@ -57,6 +62,72 @@ public:
 
 private:
     DescriptorStreamBuffer m_buffer;
+};
+
+// Reads with pread from the descriptor's own positions, so that seeking costs no system call.
+class DescriptorInputBuffer : public std::streambuf {
+public:
+    explicit DescriptorInputBuffer(int fd) : m_fd(fd)
+    {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0)
+            m_size = info.st_size;
+        setg(m_buffer.data(), m_buffer.data(), m_buffer.data());
+    }
+
+protected:
+    int_type underflow() override
+    {
+        if (gptr() < egptr())
+            return traits_type::to_int_type(*gptr());
+        m_start += egptr() - eback();
+        ssize_t got = 0;
+        do
+            got = ::pread(m_fd, m_buffer.data(), m_buffer.size(), m_start);
+        while (got < 0 && errno == EINTR);
+        if (got <= 0) {
+            setg(m_buffer.data(), m_buffer.data(), m_buffer.data());
+            return traits_type::eof();
+        }
+        setg(m_buffer.data(), m_buffer.data(), m_buffer.data() + got);
+        return traits_type::to_int_type(*gptr());
+    }
+
+    pos_type seekoff(off_type offset, std::ios_base::seekdir direction, std::ios_base::openmode) override
+    {
+        const off_type here = m_start + (gptr() - eback());
+        const off_type base = direction == std::ios_base::beg ? 0 : direction == std::ios_base::cur ? here : m_size;
+        return seekpos(base + offset, std::ios_base::in);
+    }
+
+    pos_type seekpos(pos_type position, std::ios_base::openmode) override
+    {
+        const off_type target = position;
+        if (target < 0)
+            return pos_type(off_type(-1));
+        // Within the bytes at hand only the read position moves.
+        if (target >= m_start && target <= m_start + (egptr() - eback())) {
+            setg(eback(), eback() + (target - m_start), egptr());
+        } else {
+            m_start = target;
+            setg(m_buffer.data(), m_buffer.data(), m_buffer.data());
+        }
+        return position;
+    }
+
+private:
+    int m_fd;
+    off_type m_size = 0;
+    off_type m_start = 0; // file position of eback()
+    std::array<char, 64 * 1024> m_buffer{};
+};
+
+class DescriptorInputStream : public std::istream {
+public:
+    explicit DescriptorInputStream(int fd) : std::istream(nullptr), m_buffer(fd) { rdbuf(&m_buffer); }
+
+private:
+    DescriptorInputBuffer m_buffer;
 };
 
 } // namespace pellora::platform

@@ -2,6 +2,7 @@
 
 #include "core/platform/AtomicFile.h"
 #include "core/platform/FileDescriptor.h"
+#include "core/platform/RegularFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -158,6 +159,13 @@ ProfileDocument::Line ProfileDocument::Line::View(std::string_view text)
     return line;
 }
 
+ProfileDocument::Line ProfileDocument::Line::Other(std::string_view lines)
+{
+    Line line;
+    line.text = lines;
+    return line;
+}
+
 ProfileDocument::Line ProfileDocument::Line::Own(std::string text)
 {
     auto owned = std::make_unique<std::string>(std::move(text));
@@ -168,7 +176,7 @@ ProfileDocument::Line ProfileDocument::Line::Own(std::string text)
 
 void ProfileDocument::parse(std::string_view text)
 {
-    m_preamble.clear();
+    m_preamble.reset();
     m_sections.clear();
     m_firstSection.clear();
     m_byteOrderMark = text.size() >= 3 && text.substr(0, 3) == kByteOrderMark;
@@ -178,10 +186,16 @@ void ProfileDocument::parse(std::string_view text)
     text = *m_text;
 
     Section* current = nullptr;
+    // Whether the last line taken was one that is not key=value, and so may grow into a run.
+    bool inRun = false;
+    const auto extendRun = [](std::string_view& run, std::string_view raw) {
+        run = std::string_view(run.data(), static_cast<std::size_t>(raw.data() + raw.size() - run.data()));
+    };
     while (!text.empty()) {
         const auto lf = text.find('\n');
-        std::string_view line = text.substr(0, lf);
+        const std::string_view raw = text.substr(0, lf);
         text = lf == std::string_view::npos ? std::string_view{} : text.substr(lf + 1);
+        std::string_view line = raw;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
 
@@ -189,37 +203,70 @@ void ProfileDocument::parse(std::string_view text)
         if (parsed.kind == ParsedLine::SectionHeader) {
             current = &appendSection(parsed.name);
             current->header = std::string(line);
+            inRun = false;
             continue;
         }
         if (!current) {
-            m_preamble.emplace_back(line);
+            if (m_preamble)
+                extendRun(*m_preamble, raw);
+            else
+                m_preamble = raw;
             continue;
         }
-        current->lines.push_back(Line::View(line));
-        indexLine(*current, current->lines.size() - 1);
+        if (parsed.kind == ParsedLine::KeyValue) {
+            current->lines.push_back(Line::View(line));
+            indexLine(*current, current->lines.size() - 1);
+            inRun = false;
+        } else if (inRun) {
+            extendRun(current->lines.back().text, raw);
+        } else {
+            current->lines.push_back(Line::Other(raw));
+            inRun = true;
+        }
     }
 }
 
+namespace {
+
+// Appends each line of lines (separated by "\n", a CR before it dropped) with CRLF.
+void appendLines(std::string& out, std::string_view lines)
+{
+    for (;;) {
+        const auto lf = lines.find('\n');
+        std::string_view line = lines.substr(0, lf);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        out.append(line).append("\r\n");
+        if (lf == std::string_view::npos)
+            return;
+        lines.remove_prefix(lf + 1);
+    }
+}
+
+} // namespace
+
 std::string ProfileDocument::serialize() const
 {
-    std::size_t size = 3;
-    for (const auto& line : m_preamble)
-        size += line.size() + 2;
+    std::size_t size = 3 + (m_preamble ? m_preamble->size() * 2 + 2 : 0);
     for (const auto& section : m_sections) {
         size += section.header.size() + 2;
         for (const auto& line : section.lines)
-            size += line.text.size() + 2;
+            size += line.text.size() * (line.keyLength == 0 ? 2 : 1) + 2;
     }
     std::string out;
     out.reserve(size);
     if (m_byteOrderMark)
         out.append(kByteOrderMark);
-    for (const auto& line : m_preamble)
-        out.append(line).append("\r\n");
+    if (m_preamble)
+        appendLines(out, *m_preamble);
     for (const auto& section : m_sections) {
         out.append(section.header).append("\r\n");
-        for (const auto& line : section.lines)
-            out.append(line.text).append("\r\n");
+        for (const auto& line : section.lines) {
+            if (line.keyLength == 0)
+                appendLines(out, line.text);
+            else
+                out.append(line.text).append("\r\n");
+        }
     }
     return out;
 }
@@ -290,16 +337,39 @@ bool ProfileDocument::set(std::string_view section, std::string_view key, std::s
         return true;
     }
 
-    // A new key goes after the last non-blank line of the section.
-    std::size_t position = target->lines.size();
-    while (position > 0 && TrimBlanks(target->lines[position - 1].text).empty())
-        --position;
+    const std::size_t position = insertPosition(*target);
     std::string text;
     text.reserve(key.size() + 1 + value.size());
     text.append(key).append("=").append(value);
     target->lines.insert(target->lines.begin() + static_cast<std::ptrdiff_t>(position), Line::Own(std::move(text)));
     target->firstKey.emplace(target->lines[position].key(), position);
     return true;
+}
+
+std::size_t ProfileDocument::insertPosition(Section& section)
+{
+    // A new key goes after the last non-blank line of the section; a run of lines that ends in blank
+    // lines is split before them.
+    std::size_t position = section.lines.size();
+    while (position > 0 && TrimBlanks(section.lines[position - 1].text).empty())
+        --position;
+    if (position == 0 || section.lines[position - 1].keyLength != 0)
+        return position;
+    Line& run = section.lines[position - 1];
+    std::size_t end = run.text.size(); // of the last line that is not blank
+    for (;;) {
+        const auto lf = run.text.rfind('\n', end == 0 ? 0 : end - 1);
+        const std::size_t start = lf == std::string_view::npos ? 0 : lf + 1;
+        if (!TrimBlanks(run.text.substr(start, end - start)).empty() || lf == std::string_view::npos)
+            break;
+        end = lf;
+    }
+    if (end == run.text.size())
+        return position;
+    const std::string_view blanks = run.text.substr(end + 1);
+    run.text = run.text.substr(0, end);
+    section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(position), Line::Other(blanks));
+    return position;
 }
 
 bool ProfileDocument::removeKey(std::string_view section, std::string_view key)
@@ -357,19 +427,34 @@ std::vector<std::pair<std::string, std::string>> ProfileDocument::sectionEntries
     return entries;
 }
 
+std::size_t ProfileDocument::keyCount(std::string_view section) const
+{
+    const Section* found = findSection(section);
+    if (!found)
+        return 0;
+    return static_cast<std::size_t>(
+        std::count_if(found->lines.begin(), found->lines.end(), [](const Line& line) { return line.keyLength != 0; }));
+}
+
 bool ProfileDocument::operator==(const ProfileDocument& other) const
 {
     if (m_sections.size() != other.m_sections.size())
         return false;
+    const auto keyed = [](const Line& line) { return line.keyLength != 0; };
     for (std::size_t s = 0; s < m_sections.size(); ++s) {
         const Section& a = m_sections[s];
         const Section& b = other.m_sections[s];
-        if (a.name != b.name || a.lines.size() != b.lines.size())
+        if (a.name != b.name)
             return false;
-        for (std::size_t l = 0; l < a.lines.size(); ++l) {
-            if (a.lines[l].key() != b.lines[l].key() || a.lines[l].value() != b.lines[l].value())
+        auto x = std::find_if(a.lines.begin(), a.lines.end(), keyed);
+        auto y = std::find_if(b.lines.begin(), b.lines.end(), keyed);
+        for (; x != a.lines.end() && y != b.lines.end();
+             x = std::find_if(x + 1, a.lines.end(), keyed), y = std::find_if(y + 1, b.lines.end(), keyed)) {
+            if (x->key() != y->key() || x->value() != y->value())
                 return false;
         }
+        if (x != a.lines.end() || y != b.lines.end())
+            return false;
     }
     return true;
 }
@@ -423,9 +508,9 @@ struct Profile::Entry {
     // Keeps a descriptor of the file on disk and its stamp, after the cache was written there.
     void watch()
     {
-        FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        FileDescriptor opened;
         struct stat status {};
-        if (opened.valid() && ::fstat(opened.get(), &status) == 0) {
+        if (OpenRegularFile(path, opened, &status).ok()) {
             stamp = {status.st_mtim, status.st_size};
             file = std::move(opened);
         } else {
@@ -436,21 +521,13 @@ struct Profile::Entry {
     // Opens and reads the whole file; the descriptor and its stamp are kept for later checks.
     static bool readFile(const fs::path& path, FileDescriptor& file, FileStamp& stamp, std::string& text)
     {
-        FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        FileDescriptor opened;
         struct stat status {};
-        if (!opened.valid() || ::fstat(opened.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        if (!OpenRegularFile(path, opened, &status).ok() || static_cast<std::uint64_t>(status.st_size) > kMaxFileBytes)
             return false;
         text.resize(static_cast<std::size_t>(status.st_size));
-        std::size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t got = ::read(opened.get(), text.data() + done, text.size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += static_cast<std::size_t>(got);
-        }
-        text.resize(done);
+        const long long got = ReadAt(opened.get(), text.data(), text.size(), 0);
+        text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
         stamp = {status.st_mtim, status.st_size};
         file = std::move(opened);
         return true;
@@ -541,6 +618,12 @@ std::vector<std::pair<std::string, std::string>> Profile::sectionEntries(const f
 {
     const std::lock_guard lock(m_mutex);
     return entry(file).document.sectionEntries(section);
+}
+
+std::size_t Profile::keyCount(const fs::path& file, std::string_view section)
+{
+    const std::lock_guard lock(m_mutex);
+    return entry(file).document.keyCount(section);
 }
 
 bool Profile::flush(const fs::path& file)

@@ -48,10 +48,13 @@ public:
     bool hasSection(std::string_view section) const;
     // The key=value lines of a section as the reader sees them (key and value already parsed).
     std::vector<std::pair<std::string, std::string>> sectionEntries(std::string_view section) const;
+    // The number of key=value lines of a section.
+    std::size_t keyCount(std::string_view section) const;
 
     // What a reader of the file gets for the line "key=value".
     static std::string parsedValue(std::string_view rawValue);
 
+    // The same sections with the same key=value lines in the same order: what a reader sees.
     bool operator==(const ProfileDocument& other) const;
 
     ProfileDocument();
@@ -62,9 +65,10 @@ public:
     ProfileDocument& operator=(const ProfileDocument&) = delete;
 
 private:
-    // One line as it stands in the file; key and value are the parts a reader sees (both empty for a
-    // line that is not key=value). A parsed line views the document's text; a written one owns its
-    // text on the heap, so that views into it survive moves of the line.
+    // One key=value line as it stands in the file, with the key and the value a reader sees; or a run
+    // of consecutive lines that are not key=value (comments, blank lines), held as one text with their
+    // line ends, so that a file of blank lines costs no more than its bytes. A parsed line views the
+    // document's text; a written one owns its text on the heap, so that views into it survive moves.
     struct Line {
         std::unique_ptr<std::string> owned;
         std::string_view text;
@@ -75,6 +79,8 @@ private:
 
         static Line View(std::string_view text);
         static Line Own(std::string text);
+        // Lines that are not key=value, with "\n" or "\r\n" between them.
+        static Line Other(std::string_view lines);
         std::string_view key() const { return text.substr(keyPos, keyLength); }
         std::string_view value() const { return text.substr(valuePos, valueLength); }
     };
@@ -90,18 +96,23 @@ private:
     const Section* findSection(std::string_view name) const;
     Section& appendSection(std::string_view name);
     static void indexLine(Section& section, std::size_t index);
+    static std::size_t insertPosition(Section& section);
 
-    std::unique_ptr<std::string> m_text; // the parsed text, viewed by the parsed lines
-    bool m_byteOrderMark = false;        // a UTF-8 mark began the text and is written back
-    std::vector<std::string> m_preamble; // lines before the first section
+    std::unique_ptr<std::string> m_text;          // the parsed text, viewed by the parsed lines
+    bool m_byteOrderMark = false;                 // a UTF-8 mark began the text and is written back
+    std::optional<std::string_view> m_preamble;   // the lines before the first section
     std::vector<Section> m_sections;
     NoCaseMap<std::size_t> m_firstSection; // name -> index
 };
 
 // The private-profile functions. Each file is read once into a cache; writes change the cache and
-// flush() writes the file once, then reads it back and checks that a reader gets what was written.
+// flush() writes the file once, then reads it back and checks that a reader gets what was written. Only
+// regular files of at most kMaxFileBytes are read, without ever waiting on a pipe or a device; anything
+// else reads as an empty file.
 class Profile {
 public:
+    static constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
+
     static Profile& instance();
 
     std::optional<std::string> get(const std::filesystem::path& file, std::string_view section,
@@ -117,6 +128,7 @@ public:
     std::vector<std::string> sectionNames(const std::filesystem::path& file);
     std::vector<std::pair<std::string, std::string>> sectionEntries(const std::filesystem::path& file,
                                                                     std::string_view section);
+    std::size_t keyCount(const std::filesystem::path& file, std::string_view section);
 
     // Writes a changed file through the atomic writer; the new file replaces the old one only when a
     // reader of it gets exactly what the cache holds.

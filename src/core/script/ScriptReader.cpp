@@ -3,14 +3,16 @@
 #include "core/discovery/ModelList.h"
 #include "core/platform/Drives.h"
 #include "core/platform/Profile.h"
+#include "core/platform/RegularFile.h"
 #include "core/plugin/ApplicationList.h"
 #include "core/script/OptionSections.h"
 #include "core/script/ScriptFile.h"
+#include "core/script/UtilityFolderIndex.h"
 #include "core/util/Support.h"
 
 #include <climits>
 #include <cstdio>
-#include <fstream>
+#include <optional>
 #include <set>
 
 namespace pellora {
@@ -24,12 +26,6 @@ std::string numbered(const char* format, int number)
     char text[64];
     std::snprintf(text, sizeof text, format, number);
     return text;
-}
-
-bool pathExists(const std::string& text)
-{
-    std::error_code error;
-    return !text.empty() && fs::exists(fs::path(text), error);
 }
 
 // Numbers n for which a section "PRINTER<n>" exists, so that a huge "COUNT" costs nothing.
@@ -86,17 +82,17 @@ int32_t ParseLockMask(int number)
 
 bool SameFileContent(const std::string& a, const std::string& b)
 {
-    std::ifstream first(fs::path(a), std::ios::binary);
-    std::ifstream second(fs::path(b), std::ios::binary);
-    if (!first || !second)
+    platform::FileDescriptor first;
+    platform::FileDescriptor second;
+    if (!platform::OpenRegularFile(a, first).ok() || !platform::OpenRegularFile(b, second).ok())
         return false;
     char blockA[1024];
     char blockB[1024];
-    while (true) {
-        first.read(blockA, sizeof blockA);
-        second.read(blockB, sizeof blockB);
-        const auto countA = first.gcount();
-        if (countA != second.gcount() || std::char_traits<char>::compare(blockA, blockB, static_cast<std::size_t>(countA)) != 0)
+    for (unsigned long long offset = 0;; offset += sizeof blockA) {
+        const long long countA = platform::ReadAt(first.get(), blockA, sizeof blockA, offset);
+        const long long countB = platform::ReadAt(second.get(), blockB, sizeof blockB, offset);
+        if (countA < 0 || countA != countB ||
+            std::char_traits<char>::compare(blockA, blockB, static_cast<std::size_t>(countA)) != 0)
             return false;
         if (countA == 0)
             return true;
@@ -127,7 +123,7 @@ int32_t ScriptReader::flag(std::string_view key) const
 
 std::size_t ScriptReader::keyCount() const
 {
-    return platform::Profile::instance().sectionEntries(m_script.filePath, m_script.section).size();
+    return platform::Profile::instance().keyCount(m_script.filePath, m_script.section);
 }
 
 int ScriptReader::Read()
@@ -266,9 +262,13 @@ void ScriptReader::readUtilities(CPrinterInfoEx& printer, std::string_view searc
     for (int j = 1; j <= folderCount && static_cast<std::size_t>(j) <= keys; ++j)
         printer.utilityFolders.push_back(text(numbered("UTILITY_FOLDER%d", j)));
 
+    std::optional<UtilityFolderIndex> folders;
     for (auto& path : printer.utilityPaths) {
-        if (path.compare(0, 2, ".\\") == 0)
-            path = resolveRelativePath(path, printer, searchCdrom);
+        if (path.compare(0, 2, ".\\") != 0)
+            continue;
+        if (!folders)
+            folders.emplace(printer.utilityFolders);
+        path = resolveRelativePath(path, *folders, searchCdrom);
     }
 }
 
@@ -279,20 +279,18 @@ std::string ScriptReader::resolveCdromPath(std::string path) const
     path.erase(0, 4);
     for (const char letter : m_cdromLetters) {
         path[0] = letter;
-        if (pathExists(path))
+        if (UtilityPathExists(path))
             break;
     }
     return path;
 }
 
-std::string ScriptReader::resolveRelativePath(const std::string& path, const CPrinterInfoEx& printer,
+std::string ScriptReader::resolveRelativePath(const std::string& path, const UtilityFolderIndex& folders,
                                               std::string_view searchCdrom)
 {
     const std::string rest = path.size() > 5 ? path.substr(5) : std::string();
-    for (const auto& folder : printer.utilityFolders) {
-        if (pathExists(folder + rest))
-            return folder + rest;
-    }
+    if (const std::string* folder = folders.Find(rest))
+        return *folder + rest;
 
     const std::string scriptPath = m_script.filePath.string();
     const std::size_t lastSeparator = scriptPath.find_last_of("\\/");

@@ -14,6 +14,7 @@ namespace pellora {
 
 class CPrinterInfoEx;
 class CScriptFile;
+class UtilityFolderIndex;
 
 class ScriptReader {
 public:
@@ -26,7 +27,7 @@ private:
     void readPrinter(int number);
     void readUtilities(CPrinterInfoEx& printer, std::string_view searchCdrom);
     std::string resolveCdromPath(std::string path) const;
-    std::string resolveRelativePath(const std::string& path, const CPrinterInfoEx& printer,
+    std::string resolveRelativePath(const std::string& path, const UtilityFolderIndex& folders,
                                     std::string_view searchCdrom);
     std::string text(std::string_view key) const;
     int number(std::string_view key) const;
@@ -43,7 +44,7 @@ private:
 int AsciiToInt(std::string_view text);
 // Bit k of the result is set when the k-th decimal digit from the right of number is not 0.
 int32_t ParseLockMask(int number);
-// Both files exist and hold the same bytes.
+// Both files exist as regular files and hold the same bytes.
 bool SameFileContent(const std::string& a, const std::string& b);
 
 } // namespace pellora

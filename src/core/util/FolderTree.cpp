@@ -1,5 +1,11 @@
 #include "core/util/FolderTree.h"
 
+#include "core/platform/FileDescriptor.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <string>
@@ -60,7 +66,114 @@ private:
     std::vector<FolderId> m_active;
 };
 
+// A folder on the way down of a removal: its name in the folder above, its identity, and the subfolders
+// still to remove (its other entries are gone when it is entered).
+struct RemovalLevel {
+    std::string name;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::vector<std::string> folders;
+};
+
+// Opens the folder name of parent for removal, giving its owner full rights on it where they lack.
+platform::FileDescriptor openForRemoval(int parent, const std::string& name, struct stat& info)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    platform::FileDescriptor folder(::openat(parent, name.c_str(), flags));
+    if (!folder.valid() && errno == EACCES && ::fchmodat(parent, name.c_str(), S_IRWXU, 0) == 0)
+        folder = platform::FileDescriptor(::openat(parent, name.c_str(), flags));
+    if (!folder.valid() || ::fstat(folder.get(), &info) != 0)
+        return {};
+    if ((info.st_mode & S_IRWXU) != S_IRWXU)
+        ::fchmod(folder.get(), info.st_mode | S_IRWXU);
+    return folder;
+}
+
+// Unlinks every entry of the folder that is not a folder; returns the names of the subfolders.
+std::vector<std::string> removeFilesOf(int folder)
+{
+    std::vector<std::string> subfolders;
+    ListFolderEntries(folder, [folder, &subfolders](const char* name, unsigned char type) {
+        bool isFolder = type == DT_DIR;
+        if (type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder = ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isFolder)
+            subfolders.emplace_back(name);
+        else
+            ::unlinkat(folder, name, 0);
+    });
+    return subfolders;
+}
+
 } // namespace
+
+bool ListFolderEntries(int folder, const std::function<void(const char* name, unsigned char type)>& visit)
+{
+    const int copy = ::dup(folder);
+    DIR* directory = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!directory) {
+        if (copy >= 0)
+            ::close(copy);
+        return false;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            visit(entry->d_name, entry->d_type);
+        errno = 0;
+    }
+    const bool whole = errno == 0;
+    ::closedir(directory);
+    return whole;
+}
+
+bool RemoveFolderTree(int parent, const std::string& name)
+{
+    struct stat top {};
+    if (::fstatat(parent, name.c_str(), &top, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(top.st_mode))
+        return ::unlinkat(parent, name.c_str(), 0) == 0;
+
+    std::vector<RemovalLevel> levels;
+    platform::FileDescriptor current;
+    const auto enter = [&levels, &current](int from, const std::string& folderName) {
+        struct stat info {};
+        platform::FileDescriptor folder = openForRemoval(from, folderName, info);
+        if (!folder.valid())
+            return false;
+        levels.push_back({folderName, info.st_dev, info.st_ino, removeFilesOf(folder.get())});
+        current = std::move(folder);
+        return true;
+    };
+    if (!enter(parent, name))
+        return ::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
+    for (;;) {
+        RemovalLevel& level = levels.back();
+        if (!level.folders.empty()) {
+            const std::string child = std::move(level.folders.back());
+            level.folders.pop_back();
+            if (!enter(current.get(), child))
+                ::unlinkat(current.get(), child.c_str(), AT_REMOVEDIR);
+            continue;
+        }
+        // Everything below is gone: back up one folder and remove this one.
+        const std::string done = std::move(level.name);
+        levels.pop_back();
+        if (levels.empty())
+            return ::unlinkat(parent, done.c_str(), AT_REMOVEDIR) == 0;
+        platform::FileDescriptor up(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat info {};
+        if (!up.valid() || ::fstat(up.get(), &info) != 0 || info.st_dev != levels.back().device ||
+            info.st_ino != levels.back().inode)
+            return false;
+        ::unlinkat(up.get(), done.c_str(), AT_REMOVEDIR);
+        current = std::move(up);
+    }
+}
 
 Status WalkFolderTree(const fs::path& root, const FolderTreeVisitor& visit)
 {

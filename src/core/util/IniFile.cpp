@@ -1,9 +1,9 @@
 #include "core/util/IniFile.h"
 
 #include "core/platform/Profile.h"
+#include "core/platform/RegularFile.h"
 
-#include <fstream>
-#include <system_error>
+#include <cerrno>
 
 namespace pellora {
 
@@ -81,22 +81,11 @@ void CIniFile::Parse(std::string_view text)
 bool CIniFile::Load(const fs::path& file)
 {
     Clear();
-    std::error_code ec;
-    if (!fs::exists(file, ec))
-        return !ec;
-    const std::uintmax_t size = fs::file_size(file, ec);
-    if (ec || size > kMaxFileSize)
-        return false;
-    if (size == 0)
+    std::string text;
+    const Status read = platform::ReadRegularFile(file, kMaxFileSize, text);
+    if (read.systemError() == ENOENT)
         return true;
-
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
+    if (!read.ok())
         return false;
     Parse(text);
     return true;

@@ -1,8 +1,11 @@
 #include "core/util/Support.h"
 
 #include "Version.h"
+#include "core/platform/FileDescriptor.h"
 #include "core/util/FolderTree.h"
+#include "core/util/RunFolder.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,29 +116,6 @@ bool copyOneFile(const fs::path& source, const fs::path& target)
     return fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
-void deleteTree(const fs::path& folder)
-{
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(folder, ec);
-    if (ec || !fs::exists(status))
-        return;
-    if (fs::is_directory(status)) {
-        // A folder without write or search rights keeps its entries: open it up first.
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
-        ec.clear();
-        fs::directory_iterator it(folder, ec);
-        if (!ec) {
-            std::vector<fs::path> entries;
-            for (const fs::directory_entry& entry : it)
-                entries.push_back(entry.path());
-            for (const fs::path& entry : entries)
-                deleteTree(entry);
-        }
-    }
-    // Links are removed themselves, never what they point to.
-    fs::remove(folder, ec);
-}
-
 } // namespace
 
 fs::path GetModuleFolder()
@@ -223,7 +203,7 @@ fs::path GetWorkFolder()
 
 fs::path MakeTempFileName()
 {
-    const fs::path work = GetWorkFolder();
+    const fs::path work = GetRunFolder();
     if (work.empty())
         return {};
     for (int i = 0; i < kTempNameTries; ++i) {
@@ -238,7 +218,7 @@ fs::path MakeTempFileName()
 
 fs::path MakeTempFolder()
 {
-    const fs::path work = GetWorkFolder();
+    const fs::path work = GetRunFolder();
     if (work.empty())
         return {};
     for (int i = 0; i < kTempNameTries; ++i) {
@@ -287,9 +267,16 @@ bool CopyFolderTree(const fs::path& source, const fs::path& target)
 
 void DeleteFolderTree(const fs::path& folder)
 {
-    if (folder.empty())
+    fs::path target = folder;
+    if (!target.has_filename())
+        target = target.parent_path();
+    const std::string name = target.filename().string();
+    if (name.empty() || name == "." || name == "..")
         return;
-    deleteTree(folder);
+    const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const platform::FileDescriptor parentFolder(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parentFolder.valid())
+        RemoveFolderTree(parentFolder.get(), name);
 }
 
 std::size_t ListSubfolders(const fs::path& folder, std::vector<std::string>& names)

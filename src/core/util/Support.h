@@ -25,14 +25,16 @@ std::string WorkFolderName(std::string_view internalName);
 // base / WorkFolderName(internalName), created private to the user; empty when it cannot be made or
 // when that name is taken by something that is not the user's own folder (a link, a file, another owner).
 std::filesystem::path PrepareWorkFolder(const std::filesystem::path& base, std::string_view internalName);
-// A free name "KOVA%04X.dat" in the work folder; the file is not created. Empty when no free name is found.
+// A free name "KOVA%04X.dat" in this run's folder of the work folder (GetRunFolder); the file is not
+// created. Empty when no free name is found.
 std::filesystem::path MakeTempFileName();
-// A new, empty folder "KOVA%04X" in the work folder; empty path on failure.
+// A new, empty folder "KOVA%04X" in this run's folder of the work folder; empty path on failure.
 std::filesystem::path MakeTempFolder();
 
 // Copies every entry of source into target (created when missing), replacing files; false at the first failure.
 bool CopyFolderTree(const std::filesystem::path& source, const std::filesystem::path& target);
-// Deletes the folder and everything below it, read-only files included; failures are ignored.
+// Deletes the folder and everything below it at any depth, read-only files included; a link is removed
+// itself, never followed. Failures are ignored.
 void DeleteFolderTree(const std::filesystem::path& folder);
 // Bare names of the subfolders of folder, in file-system order; returns their count.
 std::size_t ListSubfolders(const std::filesystem::path& folder, std::vector<std::string>& names);

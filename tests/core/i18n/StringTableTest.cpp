@@ -1,7 +1,9 @@
 #include "core/i18n/StringTable.h"
 
 #include "core/util/IniFile.h"
+#include "core/util/RunFolder.h"
 #include "core/util/Support.h"
+#include "support/FileTreeSupport.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +212,25 @@ TEST(StringTable, FailedLoadKeepsTheOldTableAndSetTextLastsUntilTheNextLoad)
 
     EXPECT_EQ(table.GetItemText("S", 1), "neutral");
     EXPECT_EQ(table.GetText(1), "neutral");
+}
+
+TEST(StringTable, LoadsWhenNoTemporaryFolderCanBeMade)
+{
+    const StringTableFixture fixture("[String Table]\n1=neutral\n[Pellorix.exe\\S]\nA=1:1\n");
+    // A file stands where the run's temporary folders would be made, as good as a full disk.
+    const fs::path places = GetRunFolder();
+    const fs::path aside = places.string() + ".aside";
+    fs::rename(places, aside);
+    test::WriteFileBytes(places, "");
+    const bool blocked = MakeTempFolder().empty();
+    StringTable table;
+    const bool loaded = table.Load(fixture.folder().path(), 0, kStringTableGroup);
+    fs::remove(places);
+    fs::rename(aside, places);
+
+    ASSERT_TRUE(blocked);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(table.GetItemText("S", 1), "neutral");
 }
 
 TEST(StringTable, ReadsUtf16TablesAndSurvivesMalformedOnes)

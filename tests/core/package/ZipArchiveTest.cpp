@@ -1,6 +1,8 @@
 #include "core/package/ZipArchive.h"
 
 #include "core/util/Support.h"
+#include "support/FileTreeSupport.h"
+#include "support/RawZip.h"
 #include "support/StringTableFixture.h"
 
 #include <gtest/gtest.h>
@@ -279,7 +281,8 @@ TEST_F(ZipArchiveTest, ExtractNeverEntersALinkedFolderInsideTheTarget)
 TEST_F(ZipArchiveTest, HostileEntryNamesRefuseTheWholeArchive)
 {
     const std::vector<std::string> hostile = {"/abs.txt",      "../x",   "a\\..\\..\\x", "C:x",
-                                              "sub/../../x",   "\\\\server\\share\\x", "a/..\\..\\x"};
+                                              "sub/../../x",   "\\\\server\\share\\x", "a/..\\..\\x",
+                                              "sub/" + std::string(256, 'n'), "first.txt/inside"};
     for (const std::string& name : hostile) {
         SCOPED_TRACE(name);
         const fs::path archive = sandbox() / "archive.zip";
@@ -315,7 +318,7 @@ TEST_F(ZipArchiveTest, LinkEntriesAreRefused)
 TEST_F(ZipArchiveTest, ArchivesBeyondTheSizeLimitAreRefused)
 {
     const fs::path archive = sandbox() / "archive.zip";
-    StringTableFixture::WriteZip(archive, {{"small.txt", "small"}, {"zeros.bin", std::string(4 << 20, '\0')}});
+    StringTableFixture::WriteZip(archive, {{"small.txt", "small"}, {"noise.bin", randomBytes(4 << 20, 3)}});
     EXPECT_FALSE(extract(archive, 1 << 20));
     EXPECT_FALSE(fs::exists(target()));
     EXPECT_TRUE(extract(archive, 8 << 20)) << m_lastError;
@@ -337,10 +340,74 @@ TEST_F(ZipArchiveTest, RealSizeCountsWhenTheDeclaredSizeLies)
     patch("PK\x01\x02", 24);
     writeFile(archive, bytes);
 
+    // Refused at the declared size, and the folder the extraction made is gone again.
     EXPECT_FALSE(extract(archive, 1 << 20));
-    EXPECT_NE(m_lastError.find("limit"), std::string::npos);
-    EXPECT_FALSE(fs::exists(target() / "zeros.bin"));
-    EXPECT_TRUE(fs::is_empty(target()));
+    EXPECT_NE(m_lastError.find("declared 100 bytes"), std::string::npos) << m_lastError;
+    EXPECT_FALSE(fs::exists(target()));
+    EXPECT_EQ(strayEntries(), std::vector<std::string>{});
+}
+
+TEST_F(ZipArchiveTest, HonestBombsBeyondTheRatioAreRefusedBeforeAnythingIsWritten)
+{
+    const fs::path archive = sandbox() / "archive.zip";
+    StringTableFixture::WriteZip(archive, {{"zeros.bin", std::string(4 << 20, '\0')}});
+    EXPECT_FALSE(extract(archive));
+    EXPECT_NE(m_lastError.find("times its own size"), std::string::npos) << m_lastError;
+    EXPECT_FALSE(fs::exists(target()));
+
+    CZipArchive unlimited;
+    unlimited.SetArchiveName(archive);
+    unlimited.SetExtractionFolder(target());
+    unlimited.SetRatioLimit(0);
+    EXPECT_TRUE(unlimited.Extract()) << unlimited.status().text();
+}
+
+TEST_F(ZipArchiveTest, AFailedExtractionPutsBackWhatItReplacedAndRemovesWhatItMade)
+{
+    writeFile(target() / "existing.txt", "the user's own");
+    writeFile(target() / "old" / "kept.txt", "kept");
+    fs::create_symlink("existing.txt", target() / "link.txt");
+    const fs::path archive = sandbox() / "archive.zip";
+    writeFile(archive, test::RawZip({
+                           {.name = "existing.txt", .data = "replaced"},
+                           {.name = "link.txt", .data = "replaced"},
+                           {.name = "old/new.txt", .data = "new"},
+                           {.name = "made/deep/er/file.txt", .data = "new", .deflate = true},
+                           {.name = "bad.bin", .data = std::string(5000, 'b'), .deflate = true, .crc = 0x12345678},
+                       }));
+    const auto before = snapshot(target());
+
+    EXPECT_FALSE(extract(archive));
+    EXPECT_NE(m_lastError.find("bad.bin"), std::string::npos) << m_lastError;
+    EXPECT_EQ(snapshot(target()), before);
+    EXPECT_TRUE(fs::is_symlink(target() / "link.txt"));
+    EXPECT_FALSE(fs::exists(target() / "made"));
+    EXPECT_EQ(test::FolderNames(target()), (std::vector<std::string>{"existing.txt", "link.txt", "old"}));
+
+    // Without the damaged entry the same extraction goes through and leaves no second names behind.
+    writeFile(archive, test::RawZip({{.name = "existing.txt", .data = "replaced"}, {.name = "link.txt", .data = "replaced"}}));
+    ASSERT_TRUE(extract(archive)) << m_lastError;
+    EXPECT_EQ(readFile(target() / "existing.txt"), "replaced");
+    EXPECT_FALSE(fs::is_symlink(target() / "link.txt"));
+    EXPECT_EQ(test::FolderNames(target()), (std::vector<std::string>{"existing.txt", "link.txt", "old"}));
+}
+
+TEST_F(ZipArchiveTest, ExtractsAndRemovesPathsLongerThanTheSystemTakesWhole)
+{
+    // 82 folders of 96 characters: a path of about 8,000 characters, which no single call accepts.
+    std::string name;
+    for (int level = 0; level < 82; ++level)
+        name += std::string(95, static_cast<char>('a' + level % 26)) + "/";
+    name += "deep.txt";
+    ASSERT_GT(name.size(), 7800u);
+    const fs::path archive = sandbox() / "archive.zip";
+    writeFile(archive, test::RawZip({{.name = "top.txt", .data = "top"}, {.name = name, .data = "deep"}}));
+
+    ASSERT_TRUE(extract(archive)) << m_lastError;
+    EXPECT_EQ(readFile(target() / "top.txt"), "top");
+    DeleteFolderTree(target());
+    EXPECT_FALSE(fs::exists(target()));
+    EXPECT_EQ(strayEntries(), std::vector<std::string>{});
 }
 
 TEST_F(ZipArchiveTest, DamagedArchivesFailCleanly)

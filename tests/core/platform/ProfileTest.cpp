@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 using pellora::platform::Profile;
 using pellora::platform::ProfileDocument;
@@ -80,6 +82,30 @@ TEST(ProfileDocument, WritesInPlaceOrAppendsAndRefusesLineBreaks)
     EXPECT_EQ(doc.serialize(), before);
 }
 
+TEST(ProfileDocument, RunsOfCommentsAndBlankLinesWriteBackLineByLine)
+{
+    ProfileDocument doc;
+    doc.parse("\n; head\r\n\n[A]\n; one\n;two\r\r\n\n  \r\n[B]\r\n\r\n \n[C]\nk=1\n;tail");
+    const std::string unchanged = "\r\n; head\r\n\r\n[A]\r\n; one\r\n;two\r\r\n\r\n  \r\n[B]\r\n\r\n \r\n[C]\r\nk=1\r\n;tail\r\n";
+    EXPECT_EQ(doc.serialize(), unchanged);
+    ProfileDocument reread;
+    reread.parse(doc.serialize());
+    EXPECT_EQ(reread.serialize(), unchanged);
+
+    // New keys go after the last line that is not blank, also in the middle of such a run.
+    EXPECT_TRUE(doc.set("A", "new", "1"));
+    EXPECT_TRUE(doc.set("A", "second", "2"));
+    EXPECT_TRUE(doc.set("B", "k", "v"));
+    EXPECT_TRUE(doc.set("C", "after", "tail"));
+    EXPECT_EQ(doc.serialize(), "\r\n; head\r\n\r\n[A]\r\n; one\r\n;two\r\r\nnew=1\r\nsecond=2\r\n\r\n  \r\n"
+                               "[B]\r\nk=v\r\n\r\n \r\n[C]\r\nk=1\r\n;tail\r\nafter=tail\r\n");
+    EXPECT_EQ(doc.keyCount("a"), 2u);
+    EXPECT_TRUE(doc.removeKey("A", "new"));
+    reread.parse(doc.serialize());
+    EXPECT_TRUE(reread == doc);
+    EXPECT_EQ(reread.get("A", "second"), "2");
+}
+
 TEST(ProfileDocument, StoredValueIsWhatAReaderGets)
 {
     ProfileDocument doc;
@@ -127,6 +153,22 @@ TEST_F(ProfileFileTest, GetStringHonoursDefaultAndBufferSize)
     Profile& profile = Profile::instance();
     EXPECT_EQ(profile.getString(m_file, "S", "missing", "dflt"), "dflt");
     EXPECT_EQ(profile.getString(m_file, "S", "long", "", 4), "abc");
+}
+
+TEST_F(ProfileFileTest, PipesAndFilesBeyondTheLimitReadAsEmptyAtOnce)
+{
+    // Opening a pipe for reading would wait for a writer; it is no file to read.
+    ASSERT_EQ(::mkfifo(m_file.c_str(), 0600), 0);
+    EXPECT_EQ(Profile::instance().get(m_file, "S", "k"), std::nullopt);
+    EXPECT_TRUE(Profile::instance().sectionNames(m_file).empty());
+    fs::remove(m_file);
+
+    writeRaw("[S]\nk=1\n");
+    EXPECT_EQ(Profile::instance().get(m_file, "S", "k"), "1");
+    fs::resize_file(m_file, Profile::kMaxFileBytes + 1);
+    EXPECT_EQ(Profile::instance().get(m_file, "S", "k"), std::nullopt);
+    fs::resize_file(m_file, Profile::kMaxFileBytes);
+    EXPECT_EQ(Profile::instance().get(m_file, "S", "k"), "1");
 }
 
 TEST_F(ProfileFileTest, FlushIntoAMissingFolderFails)

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 using namespace pellora;
 using pellora::test::KeysOf;
@@ -186,6 +189,44 @@ TEST_F(ScriptWriterTest, FailedWriteKeepsThePreviousFileAndLeavesNothingBehind)
         for (const auto& entry : fs::directory_iterator(program.path()))
             EXPECT_EQ(entry.path().extension() == ".writing" || entry.path().extension() == ".part", false);
     }
+}
+
+TEST_F(ScriptWriterTest, PlantedLinksAndASecondWriterNeverSpoilTheScript)
+{
+    // Links at the names beside the script that a save once used are neither followed nor touched.
+    const fs::path elsewhere = program.writeFile("elsewhere.txt", "untouched");
+    for (const char* planted : {"project.qst.writing", "project.qst.writing.part", "project.qst.part"})
+        fs::create_symlink(elsewhere, program.file(planted));
+
+    // Two processes write the same script at once, each its own printer, many times over.
+    constexpr int kSaves = 40;
+    std::vector<pid_t> writers;
+    for (const char* name : {"First", "Second"}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            script.printers.clear();
+            addPrinter().printerName = name;
+            int failures = 0;
+            for (int i = 0; i < kSaves; ++i)
+                failures += script.Write(target) == 1 ? 0 : 1;
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        writers.push_back(child);
+    }
+    for (const pid_t child : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed";
+    }
+    EXPECT_EQ(ReadFileBytes(elsewhere), "untouched");
+    EXPECT_FALSE(fs::is_symlink(target));
+    const platform::ProfileDocument written = ReadScript(target);
+    const auto name = written.get("PRINTER1", "PRINTERNAME");
+    EXPECT_TRUE(name == "First" || name == "Second");
+    EXPECT_EQ(written.get("PRINTER", "COUNT"), "1");
+    for (const auto& entry : fs::directory_iterator(program.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".project.qst.")) << "left behind: " << entry.path();
 }
 
 TEST(ScriptWriterRules, LockMaskAndAddressRules)

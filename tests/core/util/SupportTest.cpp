@@ -1,5 +1,6 @@
 #include "core/util/Support.h"
 
+#include "core/util/RunFolder.h"
 #include "support/TestProgramFolder.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,8 @@ TEST(SupportTempNames, FileNameIsFreeAndWellFormed)
 {
     const fs::path name = MakeTempFileName();
     ASSERT_FALSE(name.empty());
-    EXPECT_EQ(name.parent_path(), GetWorkFolder());
+    EXPECT_EQ(name.parent_path(), GetRunFolder());
+    EXPECT_EQ(GetRunFolder().parent_path(), GetWorkFolder());
     EXPECT_TRUE(std::regex_match(name.filename().string(), std::regex("KOVA[0-9A-F]{4}\\.dat")));
     EXPECT_FALSE(fs::exists(name));
 }
