@@ -81,7 +81,7 @@ class InstalledPackage(unittest.TestCase):
         return run([self.path(f"usr/bin/{name}"), *arguments], env=self.environment, cwd=self.work)
 
     def test_the_program_folder_is_one_folder_with_everything_the_programs_load(self):
-        expected = {"pellora", "pellora-cli", "DAVORUDI.so", "TsAppInst.so", "HalvaneWrapper.so", "CVSetUp.exe",
+        expected = {"pellora", "pellora-cli", "pellora-strings", "DAVORUDI.so", "TsAppInst.so", "HalvaneWrapper.so", "CVSetUp.exe",
                     "Modelname.dat", "CVDATA1.DAT", "CVDATA2.DAT"} | {f"TSST{code}.dat" for code in LANGUAGES}
         # Every subfolder of the program folder would travel in each package built: there are none.
         self.assertEqual(set(os.listdir(self.folder)), expected)
@@ -99,7 +99,7 @@ class InstalledPackage(unittest.TestCase):
     def test_every_library_linked_is_found_and_its_package_is_a_dependency(self):
         depends = run(["dpkg-deb", "-f", the_package(), "Depends"]).stdout
         declared = {re.split(r"[\s(]", item.strip())[0] for item in depends.split(",") if item.strip()}
-        for name in ("pellora", "pellora-cli", "DAVORUDI.so", "TsAppInst.so", "HalvaneWrapper.so"):
+        for name in ("pellora", "pellora-cli", "pellora-strings", "DAVORUDI.so", "TsAppInst.so", "HalvaneWrapper.so"):
             binary = os.path.join(self.folder, name)
             with self.subTest(binary=name):
                 resolved = run(["ldd", binary]).stdout
