@@ -1,9 +1,12 @@
 // The Windows stub under Wine: it waits for the installer's whole process tree, passes the installer's
-// full exit code on, ends quietly with its own codes, and carries its resources. All cases share one prefix.
+// full exit code on, ends quietly with its own codes, carries its resources, and runs as well signed.
+// All cases share one prefix.
 
 #include "core/package/PackageFile.h"
+#include "core/package/PackageSigner.h"
 #include "core/package/StubResource.h"
 #include "core/util/Support.h"
+#include "support/ChildProcess.h"
 #include "support/FileTreeSupport.h"
 #include "support/WinePrefix.h"
 
@@ -119,6 +122,32 @@ TEST_F(StubWineTest, StubAndInstallerCarryVersionManifestAndIcon)
                                  ">true</longPathAware>", ">UTF-8</activeCodePage>"})
             EXPECT_NE(shown.find(part), std::string::npos) << part;
     }
+}
+
+TEST_F(StubWineTest, ASignedPackageExtractsAndRunsItsInstallerAsBefore)
+{
+    // The signature lies behind the archive and the PE header gains its directory entry: the stub must
+    // still find its package header and archive by their own lengths.
+    const fs::path key = m_temp.path() / "key.pem";
+    const fs::path certificate = m_temp.path() / "cert.pem";
+    const fs::path keyFile = m_temp.path() / "key.pfx";
+    const auto tool = [](const std::vector<std::string>& arguments) {
+        return RunForOutput(arguments, std::chrono::seconds(60)).exitCode;
+    };
+    ASSERT_EQ(tool({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Pellora Test",
+                    "-keyout", key.string(), "-out", certificate.string()}), 0);
+    ASSERT_EQ(tool({"openssl", "pkcs12", "-export", "-inkey", key.string(), "-in", certificate.string(), "-out",
+                    keyFile.string(), "-passout", "pass:"}), 0);
+    const fs::path signedPackage = m_temp.path() / "signed" / "package.exe";
+    fs::create_directories(signedPackage.parent_path());
+    PackageSigner signer({keyFile, {}});
+    ASSERT_TRUE(signer.Sign(package(), signedPackage).ok()) << signer.toolReason();
+    ASSERT_EQ(tool({"osslsigncode", "verify", "-CAfile", certificate.string(), "-in", signedPackage.string()}), 0);
+
+    const fs::path report = m_temp.path() / "report.qst";
+    EXPECT_EQ(run(signedPackage, {"handover", WinePrefix::windowsPath(report), "/quiet"}), 0);
+    EXPECT_EQ(ReadText(report), "[SOFTWARE]\r\nFILE=Pellora\r\n");
+    EXPECT_TRUE(leftovers().empty());
 }
 
 } // namespace
