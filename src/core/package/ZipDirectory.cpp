@@ -1,4 +1,5 @@
 #include "core/package/ZipDirectory.h"
+#include "core/package/ZipFormat.h"
 
 #include "core/platform/RegularFile.h"
 
@@ -10,13 +11,7 @@ namespace pellora {
 
 namespace {
 
-constexpr std::uint32_t kLocalSignature = 0x04034b50u;
-constexpr std::uint32_t kCentralSignature = 0x02014b50u;
-constexpr std::uint32_t kEndSignature = 0x06054b50u;
-constexpr std::uint32_t kEnd64Signature = 0x06064b50u;
-constexpr std::uint32_t kEnd64LocatorSignature = 0x07064b50u;
-constexpr std::uint32_t kDescriptorSignature = 0x08074b50u;
-constexpr std::uint16_t kZip64ExtraId = 0x0001;
+using namespace zipformat;
 constexpr std::size_t kEndSize = 22;
 constexpr std::size_t kEnd64Size = 56;
 constexpr std::size_t kEnd64LocatorSize = 20;

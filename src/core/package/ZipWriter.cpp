@@ -1,4 +1,5 @@
 #include "core/package/ZipWriter.h"
+#include "core/package/ZipFormat.h"
 
 #include "core/platform/AtomicFile.h"
 #include "core/platform/FileDescriptor.h"
@@ -38,12 +39,7 @@ constexpr std::uint64_t kZip64LocalThreshold = 0xF0000000u;
 constexpr std::uint32_t kMax32 = 0xFFFFFFFFu;
 constexpr std::uint16_t kMax16 = 0xFFFFu;
 
-constexpr std::uint32_t kLocalSignature = 0x04034b50u;
-constexpr std::uint32_t kCentralSignature = 0x02014b50u;
-constexpr std::uint32_t kEndSignature = 0x06054b50u;
-constexpr std::uint32_t kEnd64Signature = 0x06064b50u;
-constexpr std::uint32_t kEnd64LocatorSignature = 0x07064b50u;
-constexpr std::uint16_t kZip64ExtraId = 0x0001;
+using namespace zipformat;
 constexpr std::uint16_t kMadeByUnix = 3 << 8;
 constexpr std::uint16_t kFlagUtf8 = 0x0800;
 constexpr std::uint16_t kMethodStore = 0;
