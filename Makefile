@@ -15,8 +15,8 @@ FUZZ_SECONDS ?= 30
 FUZZ_TARGETS := $(basename $(notdir $(wildcard fuzz/*Fuzz.cpp)))
 # The tests of the threaded code (parallel Zip writer, package build worker, the worker threads of the
 # window, discovery and shared printers), and the test programs that hold them.
-TSAN_TESTS   ?= ZipWriter|ZipArchive|PackageBuilder|PackageBuildRunner|WorkerThread|Discovery|SharedPrinter
-TSAN_TARGETS ?= pellora_core_tests pellora_ui_tests
+TSAN_TESTS   ?= ZipWriter|ZipArchive|PackageBuilder|PackageBuildRunner|WorkerThread|HalvaneWrapperTest|Tab_NetworkTest|Tab_SharedTest|CupsPrinterSource
+TSAN_TARGETS ?= pellora_core_tests pellora_ui_tests pellora_plugin_tests HalvaneWrapper
 
 .PHONY: all deps build run test package asan-test tsan-test fuzz fuzz-ci fuzz-long bench screenshots clean
 
