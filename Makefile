@@ -55,7 +55,7 @@ tsan-test: deps
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_OPTS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPELLORA_FUZZ=ON -DPELLORA_TESTS=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS) pellora-fuzz-seeds
 
 fuzz-ci: fuzz
 	sh fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

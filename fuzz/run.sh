@@ -4,7 +4,8 @@
 #
 #   sh fuzz/run.sh FUZZ_BUILD_FOLDER SECONDS_PER_TARGET
 #
-# Seeds: fuzz/seeds/TARGET/ when it exists, and the inputs of the hostile corpus and string-table sources
+# Seeds: what pellora-fuzz-seeds writes for the target (SNMP replies, printer payloads), fuzz/seeds/TARGET/
+# when it exists, and the inputs of the hostile corpus and string-table sources
 # that the target reads. The corpora grow in FUZZ_BUILD_FOLDER/fuzz/runs/, findings (crashes, leaks,
 # time-outs, sanitizer reports) land in FUZZ_BUILD_FOLDER/fuzz/runs/findings/ and fail the run.
 set -e
@@ -35,7 +36,7 @@ take() {
 seed() {
     target=$1
     folder=$2
-    take "$folder" "$ROOT/fuzz/seeds/$target"/*
+    take "$folder" "$RUNS/seeds/$target"/* "$ROOT/fuzz/seeds/$target"/*
     case "$target" in
     ZipExtractFuzz) take "$folder" "$HOSTILE"/*.dat "$HOSTILE"/*.dat.gz ;;
     PackageHeaderFuzz) take "$folder" "$HOSTILE"/*.exe "$HOSTILE"/*.exe.gz ;;
@@ -46,6 +47,7 @@ seed() {
 }
 
 status=0
+"$BUILD/fuzz/pellora-fuzz-seeds" "$RUNS/seeds" || status=1
 printf "%-24s %12s %8s %8s\n" target runs "exec/s" corpus
 for source in "$ROOT"/fuzz/*Fuzz.cpp; do
     target=$(basename "$source" .cpp)
