@@ -67,8 +67,12 @@ int spawnAndWait(std::vector<std::string> argv, std::vector<std::string> variabl
 WinePrefix::WinePrefix()
 {
     std::string pattern = (fs::temp_directory_path() / "pellora-wine-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr)
-        m_path = pattern;
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return;
+    m_path = pattern;
+    const std::vector<std::string> environment = wineEnvironment(m_path / "prefix", {});
+    spawnAndWait({"wine", "wineboot", "--init"}, environment, m_path, "/dev/null");
+    spawnAndWait({"wineserver", "-w"}, environment, m_path, "/dev/null");
 }
 
 WinePrefix::~WinePrefix()

@@ -15,7 +15,8 @@ public:
         std::string output; // standard output
     };
 
-    // Makes the folder; the prefix itself is made by the first program that runs in it.
+    // Makes the folder and the prefix in it, and waits until Wine has finished setting it up, so that no
+    // test's first program races the prefix's creation.
     WinePrefix();
     // Stops the prefix's wineserver and removes the folder.
     ~WinePrefix();
