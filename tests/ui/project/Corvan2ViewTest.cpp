@@ -122,12 +122,18 @@ TEST_F(Corvan2ViewTest, PagesTextsAndLanguageSwitch)
     EXPECT_EQ(view->ListCtrl()->ColumnText(0), "Printer Name");
     EXPECT_EQ(view->ListCtrl()->ColumnText(4), "Note");
 
+    // A printer added by hand has no address: the list says so in the language of the moment.
+    ASSERT_NE(document.AddPrinter(), nullptr);
+    document.UpdateAllViews();
+    EXPECT_EQ(view->ListCtrl()->GetItemText(0, 1), "- NONE -");
+
     // A language switch refreshes every view in view mode.
     ASSERT_TRUE(build.Load(0x0411));
     {
         const ScopedViewMode viewMode;
         document.UpdateAllViews();
     }
+    EXPECT_EQ(view->ListCtrl()->GetItemText(0, 1), QString::fromUtf8("- なし -"));
     EXPECT_EQ(view->Tabs()->tabText(1), QString::fromUtf8("ドライバー"));
     EXPECT_EQ(view->ListCtrl()->ColumnText(1), QString::fromUtf8("アドレス"));
     ASSERT_TRUE(build.Load(0x0407));
