@@ -154,11 +154,12 @@ bool CMainFrame::Create(std::uint16_t language)
     m_created = true;
     Retext();
 
-    resize(kFrameDefaultWidth, kFrameDefaultHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
+        QRect frame(QPoint(0, 0), DefaultFrameSize(screen->availableGeometry()));
         frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        setGeometry(frame);
+    } else {
+        resize(kFrameDefaultWidth, kFrameDefaultHeight);
     }
     m_updateTimer.start(kUpdateInterval);
     UpdateCommands();
@@ -876,6 +877,11 @@ void CMainFrame::applyPlacementGeometry(const QRect& rect)
     if (!desktop.isEmpty())
         placed.setSize(placed.size().boundedTo(desktop.size()));
     setGeometry(placed);
+}
+
+QSize CMainFrame::DefaultFrameSize(const QRect& workArea)
+{
+    return QSize(kFrameDefaultWidth, kFrameDefaultHeight).boundedTo(workArea.size());
 }
 
 CMainFrame::ResetRects CMainFrame::ComputeResetLayout(const QRect& workArea)

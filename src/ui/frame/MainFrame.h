@@ -98,6 +98,8 @@ public:
     };
     // Where the reset layout puts the floating bar and the frame in a desktop work area.
     static ResetRects ComputeResetLayout(const QRect& workArea);
+    // The size of a new frame in a desktop work area: the default size, no larger than the area.
+    static QSize DefaultFrameSize(const QRect& workArea);
 
     // Parts of the frame.
     QToolBar* StandardToolBar() const { return m_standardBar; }
