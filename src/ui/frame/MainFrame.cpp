@@ -161,6 +161,7 @@ bool CMainFrame::Create(std::uint16_t language)
     } else {
         resize(kFrameDefaultWidth, kFrameDefaultHeight);
     }
+    arrangeToolBarRows();
     m_updateTimer.start(kUpdateInterval);
     UpdateCommands();
     return true;
@@ -661,6 +662,7 @@ void CMainFrame::SwitchLanguage(std::uint16_t language)
         RetextRegisteredWindows();
     }
     Retext();
+    arrangeToolBarRows();
     UpdateCommands();
     update();
     repaint();
@@ -884,13 +886,38 @@ QSize CMainFrame::DefaultFrameSize(const QRect& workArea)
     return QSize(kFrameDefaultWidth, kFrameDefaultHeight).boundedTo(workArea.size());
 }
 
-CMainFrame::ResetRects CMainFrame::ComputeResetLayout(const QRect& workArea)
+CMainFrame::ResetRects CMainFrame::ComputeResetLayout(const QRect& workArea, int minimumFrameWidth)
 {
-    const int left = workArea.left() + (workArea.width() - kFrameDefaultWidth) / 2;
-    const int top = workArea.top() + (workArea.height() - kFrameDefaultHeight) / 2;
-    return {QRect(left, top, kDockingBarDefaultWidth, kFrameDefaultHeight),
-            QRect(left + kDockingBarDefaultWidth, top, kFrameDefaultWidth - kDockingBarDefaultWidth,
-                  kFrameDefaultHeight)};
+    const int frameWidth = std::max(std::min(kFrameDefaultWidth, workArea.width() - kDockingBarDefaultWidth),
+                                    std::min(minimumFrameWidth, workArea.width()));
+    const int height = std::min(kFrameDefaultHeight, workArea.height());
+    const int total = kDockingBarDefaultWidth + frameWidth;
+    const int left = workArea.left() + std::max(0, (workArea.width() - total) / 2);
+    const int top = workArea.top() + std::max(0, (workArea.height() - height) / 2);
+    // On a desktop too narrow for both, the frame stays on it and the floating bar overlaps it.
+    const int frameLeft = std::min(left + kDockingBarDefaultWidth, workArea.left() + workArea.width() - frameWidth);
+    return {QRect(left, top, kDockingBarDefaultWidth, height), QRect(frameLeft, top, frameWidth, height)};
+}
+
+int CMainFrame::narrowestToolBarWidth() const
+{
+    // The frame's own edges around a row of toolbars.
+    const int edges = width() - centralWidget()->width();
+    return std::max(m_standardBar->sizeHint().width(), m_projectBar->sizeHint().width()) + std::max(edges, 0) + 8;
+}
+
+void CMainFrame::arrangeToolBarRows()
+{
+    if (toolBarArea(m_standardBar) != Qt::TopToolBarArea || toolBarArea(m_projectBar) != Qt::TopToolBarArea)
+        return;
+    const int oneRow = m_standardBar->sizeHint().width() + m_projectBar->sizeHint().width() + 16;
+    const bool ownRow = oneRow > width();
+    if (ownRow == toolBarBreak(m_projectBar))
+        return;
+    if (ownRow)
+        insertToolBarBreak(m_projectBar);
+    else
+        removeToolBarBreak(m_projectBar);
 }
 
 void CMainFrame::ResetLayout()
@@ -898,17 +925,17 @@ void CMainFrame::ResetLayout()
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const ResetRects rects = ComputeResetLayout(workArea);
+    for (QToolBar* bar : {m_standardBar, m_projectBar}) {
+        addToolBar(Qt::TopToolBarArea, bar);
+        bar->show();
+    }
+    const ResetRects rects = ComputeResetLayout(workArea, narrowestToolBarWidth());
 
     const QSize decoration = frameGeometry().size() - geometry().size();
     move(rects.frame.topLeft());
     resize(rects.frame.size() - decoration);
     m_dockingBar->FloatAt(rects.bar);
-
-    for (QToolBar* bar : {m_standardBar, m_projectBar}) {
-        addToolBar(Qt::TopToolBarArea, bar);
-        bar->show();
-    }
+    arrangeToolBarRows();
     m_dockingBar->show();
 
     settleLayout();

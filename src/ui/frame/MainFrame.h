@@ -96,8 +96,10 @@ public:
         QRect bar;
         QRect frame;
     };
-    // Where the reset layout puts the floating bar and the frame in a desktop work area.
-    static ResetRects ComputeResetLayout(const QRect& workArea);
+    // Where the reset layout puts the floating bar and the frame in a desktop work area: the bar at the
+    // left of the frame, the frame of the default size or as much of it as the area leaves beside the
+    // bar, but never narrower than minimumFrameWidth (the bar then overlaps the frame).
+    static ResetRects ComputeResetLayout(const QRect& workArea, int minimumFrameWidth = 0);
     // The size of a new frame in a desktop work area: the default size, no larger than the area.
     static QSize DefaultFrameSize(const QRect& workArea);
 
@@ -153,6 +155,10 @@ private:
     void refreshWindowList();
     void scheduleUpdate();
     void settleLayout();
+    // The project toolbar takes a row of its own when the two toolbars do not fit the frame's width.
+    void arrangeToolBarRows();
+    // The width of the widest row of toolbars when the project toolbar has a row of its own.
+    int narrowestToolBarWidth() const;
 
     // Commands.
     void openWithDialog();

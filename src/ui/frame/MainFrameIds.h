@@ -54,9 +54,10 @@ inline constexpr int kEtcProductTitle = 12;
 // The picture of the logo bar, in the program folder.
 inline constexpr std::string_view kLogoPictureFile = "CVDATA2.DAT";
 
-// The frame's size on creation and the docking bar's docked width.
-inline constexpr int kFrameDefaultWidth = 764;
-inline constexpr int kFrameDefaultHeight = 564;
+// The frame's size on creation and after a layout reset (smaller on a smaller desktop), and the
+// docking bar's docked width. The frame is wide enough for both toolbars in one row in every language.
+inline constexpr int kFrameDefaultWidth = 1024;
+inline constexpr int kFrameDefaultHeight = 720;
 inline constexpr int kDockingBarDefaultWidth = 260;
 
 } // namespace pellora::ui

@@ -37,6 +37,11 @@ using namespace corvan2;
 
 namespace {
 
+// The height below the list (grip and property tabs) and the least the list keeps for its header and
+// two rows however small the project window is made.
+constexpr int kBelowListHeight = 180;
+constexpr int kListMinimumHeight = 64;
+
 // Section "ETC" items of the two save dialogs.
 constexpr int kEtcScriptType = 3;
 constexpr int kEtcPackageType = 6;
@@ -159,6 +164,7 @@ CCorvan2View::CCorvan2View(CCorvan2Doc& document, QWidget* parent)
     : QWidget(parent)
     , m_document(document)
 {
+    setMinimumHeight(kBelowListHeight + kListMinimumHeight);
     m_layout.SetRule(IDC_PRINTER_LIST, 0, 0, "100%", "100%-180");
     m_layout.SetRule(IDC_RESIZE_GRIP, 0, "100%-180", "100%", 6);
     m_layout.SetRule(IDC_PROPERTY_TABS, 0, "100%-174", "100%", 174);

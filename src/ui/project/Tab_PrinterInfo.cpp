@@ -97,19 +97,22 @@ void CTab_PrinterInfo::buildLayout()
 {
     constexpr int v = kRowHeight;
     LayoutTable& rules = LayoutRules();
+    // Labels, the second radio buttons and the test-print box reach as far as the page lets them, so
+    // that longer translations have room; the test-print box keeps 12 pixels from the name field at
+    // every width.
     rules.SetRule(IDC_CONNECTION_LABEL, 12, 12, "35%-12", v);
     rules.SetRule(IDC_CONNECTION_NETWORK, "35%", 12, 120, v);
-    rules.SetRule(IDC_CONNECTION_USB, "35%+128", 12, 100, v);
-    rules.SetRule(IDC_INSTMODE_LABEL, 12, 116, 122, v);
+    rules.SetRule(IDC_CONNECTION_USB, "35%+128", 12, "65%-140", v);
+    rules.SetRule(IDC_INSTMODE_LABEL, 12, 116, "35%-12", v);
     rules.SetRule(IDC_INSTMODE_NEW, "35%", 116, 120, v);
-    rules.SetRule(IDC_INSTMODE_UPDATE, "35%+128", 116, 100, v);
+    rules.SetRule(IDC_INSTMODE_UPDATE, "35%+128", 116, "65%-140", v);
     rules.SetRule(IDC_PRINTER_NAME_LABEL, 12, 38, "35%-12", v);
     rules.SetRule(IDC_PRINTER_NAME, "35%", 38, "35%-12", v);
     rules.SetRule(IDC_ADDRESS_LABEL, 12, 64, "35%-12", v);
     rules.SetRule(IDC_ADDRESS, "35%", 64, "35%-12", v);
     rules.SetRule(IDC_MODEL_LABEL, 12, 90, "35%-12", v);
     rules.SetRule(IDC_MODEL, "35%", 90, "35%-12", v);
-    rules.SetRule(IDC_TEST_PRINT, "68%+12", 38, "68%-24", v);
+    rules.SetRule(IDC_TEST_PRINT, "70%", 38, "30%-12", v);
 }
 
 void CTab_PrinterInfo::fillModels()
@@ -228,8 +231,8 @@ void CTab_PrinterInfo::UpdateControls()
     const bool testPrintEnabled = count > 0 && m_values.connection != 1;
 
     const bool on = !IsViewMode();
-    m_name->setReadOnly(!IsEditable(count, false));
-    m_address->setReadOnly(!IsEditable(count, false));
+    ShowReadOnly(m_name, !IsEditable(count, false));
+    ShowReadOnly(m_address, !IsEditable(count, false));
     m_nameLabel->setEnabled(on && nameEnabled);
     m_name->setEnabled(on && nameEnabled);
     m_addressLabel->setEnabled(on && addressEnabled);

@@ -111,6 +111,9 @@ protected:
     bool ReadText(QLineEdit* edit, std::string& out);
     // Sets the text only when it differs, so that the caret of an edited field stays where it is.
     static void ShowText(QLineEdit* edit, const std::string& text);
+    // A read-only field takes the background of the window around it, so that it does not look
+    // editable; an editable one the background of text input.
+    static void ShowReadOnly(QLineEdit* edit, bool readOnly);
     // State 2 turns the box into a three-state box in its mixed state; 0 and 1 make it two-state.
     static void ShowCheckState(QCheckBox* box, int state);
     // Changes the selection only when it differs from the one shown.
@@ -132,6 +135,11 @@ protected:
 private:
     int shortcutCommand(const QEvent* event) const;
     void showLengthMessage(std::size_t maxBytes);
+    // Keeps the whole text and the own tooltip of every label, check box and radio button.
+    void rememberTexts();
+    // A text wider than what the page shows of its control is cut with an ellipsis, and the whole text
+    // goes into the control's tooltip; with room again, the whole text and the own tooltip come back.
+    void fitTexts();
 
     TabHost& m_host;
     const int m_dialogId;

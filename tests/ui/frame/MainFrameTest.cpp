@@ -20,6 +20,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -114,7 +115,9 @@ constexpr State kChecked {true, true};
 TEST_F(MainFrameTest, CreationMakesEveryBarWithItsNumberAndTexts)
 {
     EXPECT_EQ(m_frame->windowTitle(), "Pellora");
-    EXPECT_EQ(m_frame->size(), QSize(764, 564));
+    EXPECT_EQ(m_frame->size(), CMainFrame::DefaultFrameSize(m_frame->screen()->availableGeometry()));
+    EXPECT_EQ(CMainFrame::DefaultFrameSize(QRect(0, 0, 1920, 1080)), QSize(1024, 720));
+    EXPECT_EQ(CMainFrame::DefaultFrameSize(QRect(0, 0, 800, 600)), QSize(800, 600));
     EXPECT_EQ(ControlId(m_frame->StandardToolBar()), 59392);
     EXPECT_EQ(ControlId(m_frame->ProjectToolBar()), 59424);
     EXPECT_EQ(ControlId(m_frame->LogoBar()), 59425);
@@ -497,11 +500,20 @@ TEST_F(MainFrameTest, AChangedProjectThatTheUserKeepsKeepsTheFrameOpen)
 
 TEST_F(MainFrameTest, ResetLayoutFloatsTheBarBesideTheCentredFrame)
 {
-    const auto rects = CMainFrame::ComputeResetLayout(QRect(0, 0, 1024, 768));
-    EXPECT_EQ(rects.bar, QRect(130, 102, 260, 564));
-    EXPECT_EQ(rects.frame, QRect(390, 102, 504, 564));
-    const auto shifted = CMainFrame::ComputeResetLayout(QRect(100, 20, 1024, 768));
-    EXPECT_EQ(shifted.bar.topLeft(), QPoint(230, 122));
+    // A large desktop holds the bar beside a frame of the default size, centred together.
+    const auto wide = CMainFrame::ComputeResetLayout(QRect(0, 0, 1920, 1080), 600);
+    EXPECT_EQ(wide.bar, QRect(318, 180, 260, 720));
+    EXPECT_EQ(wide.frame, QRect(578, 180, 1024, 720));
+    // On a smaller one the frame takes what the bar leaves.
+    const auto rects = CMainFrame::ComputeResetLayout(QRect(0, 0, 1024, 768), 600);
+    EXPECT_EQ(rects.bar, QRect(0, 24, 260, 720));
+    EXPECT_EQ(rects.frame, QRect(260, 24, 764, 720));
+    const auto shifted = CMainFrame::ComputeResetLayout(QRect(100, 20, 1024, 768), 600);
+    EXPECT_EQ(shifted.bar.topLeft(), QPoint(100, 44));
+    // Too small for both: the frame keeps the width its toolbars need and stays on the desktop.
+    const auto small = CMainFrame::ComputeResetLayout(QRect(0, 0, 800, 600), 600);
+    EXPECT_EQ(small.bar, QRect(0, 0, 260, 600));
+    EXPECT_EQ(small.frame, QRect(200, 0, 600, 600));
 
     m_frame->show();
     m_frame->NewDocument();
@@ -531,6 +543,33 @@ TEST_F(MainFrameTest, ResetLayoutFloatsTheBarBesideTheCentredFrame)
     const int step = children[0]->CascadeStep();
     EXPECT_EQ(children[0]->geometry(), client);
     EXPECT_EQ(children[1]->geometry(), client.adjusted(step, step, 0, 0));
+}
+
+// After the layout of a first start, every button of both toolbars shows, in every delivered language:
+// no toolbar keeps buttons behind its extension arrow.
+TEST(MainFrameToolBarTest, TheFirstStartShowsEveryToolbarButtonInEveryLanguage)
+{
+    const FrameEnvironment environment;
+    for (const LanguageInfo& row : kLanguages) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(TheStringTable().Load(PELLORA_BIN_DIR, row.id, kStringTableGroup));
+        CMainFrame frame(BuildEnvironment::ForProgramFolder(PELLORA_BIN_DIR), environment.settings());
+        ASSERT_TRUE(frame.Create(row.id));
+        frame.ResetLayout();
+        frame.show();
+        Settle();
+        for (QToolBar* bar : {frame.StandardToolBar(), frame.ProjectToolBar()}) {
+            SCOPED_TRACE(bar->objectName().toStdString());
+            const auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+            EXPECT_TRUE(more == nullptr || !more->isVisible());
+            for (QAction* action : bar->actions()) {
+                if (QWidget* button = bar->widgetForAction(action)) {
+                    EXPECT_TRUE(button->isVisible()) << action->text().toStdString();
+                }
+            }
+        }
+    }
+    TheStringTable().Load(environment.folder(), 0, kStringTableGroup);
 }
 
 // ---- languages, watermark, logo -------------------------------------------------------------------

@@ -105,6 +105,11 @@ TEST_F(Corvan2ViewTest, LayoutAtTwoSizes)
     EXPECT_EQ(grip->geometry(), QRect(0, 240, 764, 6));
     EXPECT_EQ(tabs->geometry(), QRect(0, 246, 764, 174));
     EXPECT_EQ(grip->cursor().shape(), Qt::SizeVerCursor);
+
+    // However small the window is made, the list keeps room for its header and two rows.
+    view->resize(764, 120);
+    EXPECT_GE(list->height(), 64);
+    EXPECT_EQ(tabs->geometry().bottom(), view->height() - 1);
 }
 
 TEST_F(Corvan2ViewTest, PagesTextsAndLanguageSwitch)

@@ -461,6 +461,42 @@ TEST_P(DeliveredPageTextsTest, TextsFitTheirControlsAtTheDefaultWindowSize)
     }
 }
 
+// The Tab key walks each page row by row, from left to right within a row.
+TEST_P(DeliveredPageTextsTest, TheTabKeyFollowsTheRowsOfEveryPage)
+{
+    ASSERT_TRUE(TheStringTable().Load(PELLORA_BIN_DIR, GetParam(), kStringTableGroup));
+    const ScopedTempFolder config;
+    ui::CMainFrame frame(BuildEnvironment::ForProgramFolder(PELLORA_BIN_DIR), UserSettings(config.path() / "Pellora.ini"));
+    ASSERT_TRUE(frame.Create(GetParam()));
+    ASSERT_TRUE(frame.NewDocument());
+    frame.show();
+    ui::CCorvan2View* view = frame.ActiveChild()->View();
+    // One printer makes every control of the printer page take input.
+    view->OnCommand(ui::ID_PRINTER_ADD);
+    QApplication::processEvents();
+    for (int page = 0; page < ui::CCorvan2View::kPageCount; ++page) {
+        view->Tabs()->setCurrentIndex(page);
+        QApplication::processEvents();
+        CTab* tab = view->Page(page);
+        SCOPED_TRACE(tab->Section());
+        std::vector<QWidget*> order;
+        for (QWidget* widget = tab->nextInFocusChain(); widget != tab; widget = widget->nextInFocusChain()) {
+            if (tab->isAncestorOf(widget) && widget->isVisibleTo(tab) && (widget->focusPolicy() & Qt::TabFocus))
+                order.push_back(widget);
+        }
+        ASSERT_GE(order.size(), 2u);
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            const QRect before = order[i - 1]->geometry();
+            const QRect after = order[i]->geometry();
+            const bool rowBelow = after.top() >= before.center().y() && after.center().y() > before.bottom();
+            const bool sameRowRight = after.center().y() >= before.top() && after.center().y() <= before.bottom()
+                && after.left() > before.left();
+            EXPECT_TRUE(rowBelow || sameRowRight)
+                << ui::ControlId(order[i - 1]) << " comes before " << ui::ControlId(order[i]);
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, DeliveredPageTextsTest,
                          ::testing::Values(0x0000, 0x0407, 0x040A, 0x040C, 0x0410, 0x0411, 0x0413, 0x0416));
 
