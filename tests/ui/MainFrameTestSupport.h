@@ -8,6 +8,7 @@
 #include "core/model/ViewMode.h"
 #include "core/platform/UserSettings.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/IniFile.h"
 #include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 #include "ui/frame/FrameOptions.h"
@@ -88,7 +89,8 @@ inline std::string TableBody(const std::string& language, const SharedTexts& sha
     return body;
 }
 
-// Records every message and answers with a chosen button.
+// Records every message and answers with a chosen button; records every question and gives the
+// answers queued for it.
 class RecordingMessages final : public MessageService {
 public:
     struct Shown {
@@ -107,8 +109,26 @@ public:
         return answer;
     }
 
+    int AskQuestion(const QString& text, bool withCancel) override
+    {
+        questions.push_back({text, withCancel});
+        if (questionAnswers.empty())
+            return kAnswerCancel;
+        const int next = questionAnswers.front();
+        questionAnswers.erase(questionAnswers.begin());
+        return next;
+    }
+
+    struct Question {
+        QString text;
+        bool withCancel;
+    };
+
     std::vector<Shown> shown;
     int answer = kButtonYes;
+    std::vector<Question> questions;
+    // The answers to the next questions, in turn; a question without one is cancelled.
+    std::vector<int> questionAnswers;
 };
 
 // The program folder with the neutral, German and Japanese tables, the neutral one loaded; a settings
@@ -161,6 +181,23 @@ public:
 private:
     test::StringTableFixture m_strings;
 };
+
+// The printer names a project file holds, in the order of its printer sections, as written: the
+// reader would drop a printer whose model is not yet chosen.
+inline std::vector<std::string> SavedPrinterNames(const std::filesystem::path& path)
+{
+    CIniFile ini;
+    EXPECT_TRUE(ini.Load(path)) << path;
+    std::vector<std::string> names;
+    const CIniSection* printers = ini.FindSection("PRINTER");
+    const std::string* count = printers ? printers->FindValue("COUNT") : nullptr;
+    for (int i = 1; count && i <= std::stoi(*count); ++i) {
+        const CIniSection* printer = ini.FindSection("PRINTER" + std::to_string(i));
+        const std::string* name = printer ? printer->FindValue("PRINTERNAME") : nullptr;
+        names.push_back(name ? *name : std::string());
+    }
+    return names;
+}
 
 // Lets posted events, deferred deletions and zero timers run.
 inline void Settle()

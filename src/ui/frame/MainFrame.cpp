@@ -7,6 +7,7 @@
 #include "core/util/Support.h"
 #include "ui/dialogs/AboutBox.h"
 #include "ui/dialogs/DocumentFileDialog.h"
+#include "ui/frame/BuildNotice.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/CommandIcons.h"
 #include "ui/frame/CommandTable.h"
@@ -291,6 +292,11 @@ void CMainFrame::createStatusBar()
     bar->addWidget(m_statusPane, 0);
     m_tabs = new CDocumentTabBar(bar);
     bar->addWidget(m_tabs, 1);
+    m_buildNotice = new CBuildNotice(bar);
+    m_buildNotice->SetFolderOpener([this](const QUrl& folder) {
+        return m_urlOpener ? m_urlOpener(folder) : QDesktopServices::openUrl(folder);
+    });
+    bar->addPermanentWidget(m_buildNotice);
     // The bar is as high as a tab from the start, so that the client area keeps its size when tabs come.
     CDocumentTabBar probe;
     probe.addTab(DocumentTabIcon(), QStringLiteral("X"));
@@ -379,6 +385,7 @@ CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
         refreshRecentFileItems();
     });
     connect(child, &CChildFrame::frameCommandRequested, this, [this](int id) { OnCommand(id); });
+    connect(child, &CChildFrame::packageBuilt, this, [this](const QString& path) { m_buildNotice->ShowBuilt(path); });
     connect(child, &QObject::destroyed, this, [this](QObject* frame) {
         m_tabs->RemoveFrame(frame);
         scheduleUpdate();
@@ -472,8 +479,8 @@ void CMainFrame::registerCommands()
     }, withChild);
     for (const bool askForName : {false, true}) {
         commands.Add(askForName ? ID_FILE_SAVE_AS : ID_FILE_SAVE, [this, askForName] {
-            if (CChildFrame* child = ActiveChild(); child && validateForSave(child))
-                saveDocument(child, askForName);
+            if (CChildFrame* child = ActiveChild())
+                child->Save(askForName);
         }, withChild);
     }
     for (int id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_FILE16; ++id) {
@@ -580,37 +587,6 @@ void CMainFrame::openWithDialog()
     }
 }
 
-bool CMainFrame::validateForSave(CChildFrame* child)
-{
-    const ValidationResult result = child->Document().Validate();
-    if (result.ok())
-        return true;
-    child->ShowValidationFailure(result);
-    return false;
-}
-
-bool CMainFrame::saveDocument(CChildFrame* child, bool askForName)
-{
-    CCorvan2Doc& document = child->Document();
-    std::filesystem::path path = document.GetPathName();
-    if (askForName || path.empty()) {
-        const QString initial = path.empty() ? QString::fromStdString(document.GetTitle()) : toText(path);
-        const QString chosen = PromptSaveDocument(this, initial);
-        if (chosen.isEmpty())
-            return false;
-        path = toPath(chosen);
-    }
-    const DocumentResult result = document.SaveDocument(path);
-    if (!result.ok()) {
-        ShowDocumentResult(result);
-        return false;
-    }
-    m_recentFiles.Add(path);
-    m_recentFiles.Save(m_settings);
-    child->SyncTitle();
-    scheduleUpdate();
-    return true;
-}
 
 void CMainFrame::openRecentFile(int index)
 {
@@ -720,6 +696,7 @@ void CMainFrame::Retext()
     m_statusPane->setText(ready);
     m_statusPane->setFixedWidth(m_statusPane->fontMetrics().horizontalAdvance(ready) + 2);
 
+    m_buildNotice->Retext();
     RetextMenuBar();
     m_leftPane->Retext();
     m_dockingBar->Retext();
@@ -953,10 +930,14 @@ void CMainFrame::ResetLayout()
 
 bool CMainFrame::closeChildrenForExit()
 {
-    for (CChildFrame* child : Children()) {
-        if (!child->close())
+    // Every changed project is asked about first; a Cancel keeps them all open.
+    const std::vector<CChildFrame*> children = Children();
+    for (CChildFrame* child : children) {
+        if (!child->SaveModified())
             return false;
     }
+    for (CChildFrame* child : children)
+        child->CloseWithoutAsking();
     return true;
 }
 

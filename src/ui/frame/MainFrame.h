@@ -44,6 +44,7 @@ class CCorvan2Doc;
 
 namespace pellora::ui {
 
+class CBuildNotice;
 class CChildFrame;
 class CCoolDialogBar;
 class CDocumentTabBar;
@@ -109,6 +110,7 @@ public:
     CLogoBar* LogoBar() const { return m_logoBar; }
     QLabel* StatusPane() const { return m_statusPane; }
     CDocumentTabBar* DocumentTabs() const { return m_tabs; }
+    CBuildNotice* BuildNotice() const { return m_buildNotice; }
     CCoolDialogBar* DockingBar() const { return m_dockingBar; }
     CLeftPane* LeftPane() const { return m_leftPane; }
     CMdiClient* MdiClient() const { return m_mdi; }
@@ -123,7 +125,8 @@ public:
     // Who shows short notices (the name of the next language); by default a message box.
     using NoticePresenter = std::function<void(const QString& caption, const QString& text)>;
     void SetNoticePresenter(NoticePresenter presenter) { m_notice = std::move(presenter); }
-    // Who opens the logo link; by default the desktop's handler of the address.
+    // Who opens the logo link and the folder of a built package; by default the desktop's handler of the
+    // address.
     using UrlOpener = std::function<bool(const QUrl& url)>;
     void SetUrlOpener(UrlOpener opener) { m_urlOpener = std::move(opener); }
     // The about command; by default the about box.
@@ -162,8 +165,6 @@ private:
 
     // Commands.
     void openWithDialog();
-    bool saveDocument(CChildFrame* child, bool askForName);
-    bool validateForSave(CChildFrame* child);
     void openRecentFile(int index);
     void toggleToolBars();
     void toggleDocking();
@@ -171,7 +172,7 @@ private:
     void toggleWatermark();
     void openLogoLink();
     void applyPlacementGeometry(const QRect& rect);
-    // Closes every project window, asking about changed ones; false when one stays open.
+    // Asks about every changed project, then closes every project window; false when the user keeps them.
     bool closeChildrenForExit();
 
     BuildEnvironment m_environment;
@@ -187,6 +188,7 @@ private:
     CLogoBar* m_logoBar = nullptr;
     QLabel* m_statusPane = nullptr;
     CDocumentTabBar* m_tabs = nullptr;
+    CBuildNotice* m_buildNotice = nullptr;
     CCoolDialogBar* m_dockingBar = nullptr;
     CLeftPane* m_leftPane = nullptr;
     CMdiClient* m_mdi = nullptr;

@@ -378,10 +378,26 @@ QString CCorvan2View::documentFolder() const
     return path.empty() ? QString() : QString::fromStdString(path.parent_path().string());
 }
 
+CCorvan2View::SaveCheck CCorvan2View::CheckBeforeSave()
+{
+    const ValidationResult result = m_document.Validate();
+    if (result.ok())
+        return SaveCheck::Complete;
+    ShowValidationFailure(result);
+    return AskQuestion(ItemText(kQuestionSection, kQuestionSaveAnyway)) == kAnswerYes ? SaveCheck::SaveAnyway
+                                                                                        : SaveCheck::Stop;
+}
+
+bool CCorvan2View::MaySaveTo(const std::filesystem::path& path, SaveCheck check)
+{
+    if (check == SaveCheck::Complete || !CCorvan2Doc::IsPackagePath(path))
+        return check != SaveCheck::Stop;
+    ShowValidationFailure(m_document.Validate());
+    return false;
+}
+
 QString CCorvan2View::promptOutputPath(int titleItem, int typeItem, const QString& extension)
 {
-    if (m_list->GetItemCount() == 0 || !validate())
-        return {};
     ProjectSaveDialog dialog(this, ItemText("ETC", titleItem), ItemText("ETC", typeItem), extension,
                              defaultFileName(), documentFolder());
     return dialog.Prompt();
@@ -389,8 +405,13 @@ QString CCorvan2View::promptOutputPath(int titleItem, int typeItem, const QStrin
 
 void CCorvan2View::saveProjectAs()
 {
+    if (m_list->GetItemCount() == 0)
+        return;
+    const SaveCheck check = CheckBeforeSave();
+    if (check == SaveCheck::Stop)
+        return;
     const QString path = promptOutputPath(kEtcSaveScriptTitle, kEtcScriptType, QStringLiteral(".qst"));
-    if (path.isEmpty())
+    if (path.isEmpty() || !MaySaveTo(path.toStdString(), check))
         return;
     const DocumentResult result = m_document.SaveDocument(path.toStdString());
     if (!result.ok()) {
@@ -404,6 +425,8 @@ void CCorvan2View::saveProjectAs()
 
 void CCorvan2View::createPackage()
 {
+    if (m_list->GetItemCount() == 0 || !validate())
+        return;
     const QString path = promptOutputPath(kEtcCreatePackageTitle, kEtcPackageType, QStringLiteral(".exe"));
     if (path.isEmpty())
         return;
@@ -421,8 +444,7 @@ void CCorvan2View::createPackage()
         return;
     }
     emit recentFileAdded(path);
-    // The modified flag is clear now.
-    m_document.UpdateAllViews();
+    emit packageBuilt(path);
 }
 
 void CCorvan2View::closeAll()

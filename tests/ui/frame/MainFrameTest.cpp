@@ -3,6 +3,7 @@
 #include "MainFrameTestSupport.h"
 #include "core/util/IniFile.h"
 #include "core/util/MessageNumbers.h"
+#include "ui/frame/BuildNotice.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/CommandTable.h"
 #include "ui/frame/CoolDialogBar.h"
@@ -12,6 +13,7 @@
 #include "ui/frame/WindowPlacement.h"
 #include "ui/leftpane/LeftPane.h"
 #include "ui/shared/ControlId.h"
+#include "ui/shared/DialogTexts.h"
 #include "ui/shared/RetextRegistry.h"
 
 #include <QImage>
@@ -33,6 +35,7 @@ namespace pellora::ui {
 namespace {
 
 using frametest::FrameEnvironment;
+using frametest::RecordingMessages;
 using frametest::Settle;
 using frametest::WaitFor;
 using frametest::WhenDocumentDialogOpens;
@@ -482,20 +485,36 @@ TEST_F(MainFrameTest, ClosingStoresTheStateAndClearsTheHandOverValueItHolds)
     EXPECT_EQ(m_environment.settings().GetInt("hWnd"), 4242);
 }
 
+// Leaving the program asks about every changed project before any window closes: a Cancel keeps every
+// project open, also one already answered with No, and the frame stores nothing.
 TEST_F(MainFrameTest, AChangedProjectThatTheUserKeepsKeepsTheFrameOpen)
 {
     m_frame->show();
     m_frame->NewDocument();
     m_frame->NewDocument();
-    m_frame->Children().back()->Document().SetModifiedFlag(true);
-    m_environment.messages.answer = kButtonNo;
+    m_frame->NewDocument();
+    const std::vector<CChildFrame*> children = m_frame->Children();
+    children[0]->Document().SetModifiedFlag(true);
+    children[2]->Document().SetModifiedFlag(true);
+    RecordingMessages& messages = m_environment.messages;
+    messages.questionAnswers = {kAnswerNo, kAnswerCancel};
     EXPECT_FALSE(m_frame->close());
     EXPECT_TRUE(m_frame->isVisible());
-    ASSERT_EQ(m_environment.messages.shown.size(), 1u);
-    EXPECT_EQ(m_environment.messages.shown[0].number, kMessageConfirm);
+    ASSERT_EQ(messages.questions.size(), 2u);
+    EXPECT_EQ(messages.questions[0].text, "Save changes to " + children[0]->windowTitle() + "?");
+    EXPECT_EQ(messages.questions[1].text, "Save changes to " + children[2]->windowTitle() + "?");
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(m_environment.settings().GetString("Placement").empty());
     Settle();
-    EXPECT_EQ(m_frame->Children().size(), 1u);
+    EXPECT_EQ(m_frame->Children().size(), 3u);
+
+    // No to both: everything closes without saving, and without a second question.
+    messages.questionAnswers = {kAnswerNo, kAnswerNo};
+    EXPECT_TRUE(m_frame->close());
+    EXPECT_EQ(messages.questions.size(), 4u);
+    Settle();
+    EXPECT_TRUE(m_frame->Children().empty());
+    EXPECT_FALSE(m_environment.settings().GetString("Placement").empty());
 }
 
 TEST_F(MainFrameTest, ResetLayoutFloatsTheBarBesideTheCentredFrame)
@@ -543,6 +562,29 @@ TEST_F(MainFrameTest, ResetLayoutFloatsTheBarBesideTheCentredFrame)
     const int step = children[0]->CascadeStep();
     EXPECT_EQ(children[0]->geometry(), client);
     EXPECT_EQ(children[1]->geometry(), client.adjusted(step, step, 0, 0));
+}
+
+// After a package build the status bar says so with the output path, and its button opens the folder
+// with the desktop's file manager; the notice follows a language switch.
+TEST_F(MainFrameTest, ABuiltPackageIsAnnouncedInTheStatusBarWithItsFolder)
+{
+    m_frame->show();
+    m_frame->NewDocument();
+    CBuildNotice* notice = m_frame->BuildNotice();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_FALSE(notice->isVisible());
+    const QString package = text(m_environment.folder() / "out" / "office.exe");
+    emit m_frame->Children()[0]->packageBuilt(package);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->TextLabel()->toolTip(), "The package has been built: " + package);
+    EXPECT_EQ(notice->FolderButton()->text(), "Show in Folder");
+    notice->FolderButton()->click();
+    ASSERT_EQ(m_opened.size(), 1);
+    EXPECT_EQ(m_opened[0], QUrl::fromLocalFile(text(m_environment.folder() / "out")));
+
+    m_frame->SwitchLanguage(0x0407);
+    EXPECT_EQ(notice->TextLabel()->toolTip(), "Das Paket wurde erstellt: " + package);
+    EXPECT_EQ(notice->FolderButton()->text(), "Im Ordner zeigen");
 }
 
 // After the layout of a first start, every button of both toolbars shows, in every delivered language:
@@ -742,12 +784,49 @@ TEST_F(MainFrameTest, SavingValidatesTheProjectFirstAndStopsAtItsMessage)
         dialogSeen = true;
         dialog.reject();
     });
+    m_environment.messages.questionAnswers = {kAnswerNo};
     ASSERT_TRUE(m_frame->OnCommand(ID_FILE_SAVE_AS));
     ASSERT_EQ(m_environment.messages.shown.size(), 1u);
     EXPECT_EQ(m_environment.messages.shown[0].number, 9); // a project without printers
+    ASSERT_EQ(m_environment.messages.questions.size(), 1u);
+    EXPECT_EQ(m_environment.messages.questions[0].text, ItemText(kQuestionSection, kQuestionSaveAnyway));
+    EXPECT_FALSE(m_environment.messages.questions[0].withCancel);
     Settle();
     EXPECT_FALSE(dialogSeen);
     EXPECT_TRUE(m_frame->Children()[0]->Document().GetPathName().empty());
+}
+
+// A project in progress can always be kept: after the check's message, Yes saves it anyway; a package
+// is still refused.
+TEST_F(MainFrameTest, AnIncompleteProjectIsSavedAnywayWhenTheUserWantsIt)
+{
+    m_frame->NewDocument();
+    CChildFrame* child = m_frame->Children()[0];
+    ASSERT_NE(child->Document().AddPrinter(), nullptr);
+    const std::filesystem::path file = m_environment.folder() / "draft.qst";
+    const auto saveWatch = WhenDocumentDialogOpens([&file](QFileDialog& dialog) {
+        frametest::TypeFileNames(dialog, text(file));
+        frametest::Accept(dialog);
+    });
+    m_environment.messages.questionAnswers = {kAnswerYes};
+    ASSERT_TRUE(m_frame->OnCommand(ID_FILE_SAVE));
+    EXPECT_EQ(m_environment.messages.shown.size(), 1u);
+    EXPECT_EQ(child->Document().GetPathName(), file);
+    EXPECT_FALSE(child->Document().IsModified());
+    EXPECT_EQ(frametest::SavedPrinterNames(file),
+              std::vector<std::string>{child->Document().GetScript().printers.at(0)->printerName});
+
+    // Saving anyway under a package's name builds nothing.
+    const std::filesystem::path package = m_environment.folder() / "draft.exe";
+    const auto packageWatch = WhenDocumentDialogOpens([&package](QFileDialog& dialog) {
+        frametest::TypeFileNames(dialog, text(package));
+        frametest::Accept(dialog);
+    });
+    m_environment.messages.questionAnswers = {kAnswerYes};
+    ASSERT_TRUE(m_frame->OnCommand(ID_FILE_SAVE_AS));
+    EXPECT_FALSE(std::filesystem::exists(package));
+    EXPECT_EQ(m_environment.messages.shown.size(), 3u); // the check's message, before and after the dialog
+    EXPECT_EQ(child->Document().GetPathName(), file);
 }
 
 TEST_F(MainFrameTest, RecentFilesAreListedAndOneThatIsGoneLeavesTheList)

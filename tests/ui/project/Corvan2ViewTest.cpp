@@ -351,6 +351,8 @@ TEST_F(Corvan2ViewTest, ValidationFailureSelectsPrinterPageAndControl)
         {[](CPrinterInfoEx& p) { p.driverFolders.clear(); }, 17, CCorvan2View::kDriverPage, 1055},
         {[](CPrinterInfoEx& p) { p.instModeOff = 1; }, 25, CCorvan2View::kDriverPage, 1194},
     };
+    // The project is not saved anyway.
+    messages.questionAnswer = kAnswerNo;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         const auto saved = bad->Clone();
@@ -358,10 +360,14 @@ TEST_F(Corvan2ViewTest, ValidationFailureSelectsPrinterPageAndControl)
         view->ListCtrl()->SelectItems({0});
         view->Tabs()->setCurrentIndex(CCorvan2View::kScriptPage);
         messages.shown.clear();
+        messages.questions.clear();
 
-        // Both save commands check the project before anything else.
-        view->OnCommand(c.message % 2 ? ID_FILE_SAVE_SCRIPT : ID_FILE_CREATE_PACKAGE);
+        // Both save commands check the project before anything else; a script may be saved anyway, a
+        // package may not.
+        const bool script = c.message % 2 != 0;
+        view->OnCommand(script ? ID_FILE_SAVE_SCRIPT : ID_FILE_CREATE_PACKAGE);
         EXPECT_EQ(messages.shown, std::vector<int>{c.message});
+        EXPECT_EQ(messages.questions.size(), script ? 1u : 0u);
         EXPECT_EQ(view->ListCtrl()->SelectedRecords(), std::vector<CPrinterInfoEx*>{bad});
         EXPECT_EQ(view->Tabs()->currentIndex(), c.page);
         QWidget* focus = view->Tabs()->widget(c.page)->focusWidget();
@@ -469,6 +475,7 @@ TEST_F(Corvan2ViewTest, CreatePackageThroughItsDialogs)
     document.UpdateAllViews();
     document.SetModifiedFlag(true);
     QSignalSpy recent(view.get(), &CCorvan2View::recentFileAdded);
+    QSignalSpy built(view.get(), &CCorvan2View::packageBuilt);
     const auto stagingBefore = test::BuildFolder::StagingFolders();
     const fs::path package = output / "office.exe";
 
@@ -491,11 +498,13 @@ TEST_F(Corvan2ViewTest, CreatePackageThroughItsDialogs)
     const BuildEnvironment environment = build.Environment();
     ASSERT_GT(bytes.size(), environment.stub.size());
     EXPECT_EQ(std::memcmp(environment.stub.data(), bytes.data(), environment.stub.size()), 0);
-    // The document keeps its own path and is saved now.
+    // The document keeps its own path, and its changes are still unsaved: the build wrote no project file.
     EXPECT_TRUE(document.GetPathName().empty());
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_TRUE(document.IsModified());
     ASSERT_EQ(recent.count(), 1);
     EXPECT_EQ(recent.at(0).at(0).toString().toStdString(), package.string());
+    ASSERT_EQ(built.count(), 1);
+    EXPECT_EQ(built.at(0).at(0).toString().toStdString(), package.string());
     EXPECT_EQ(test::BuildFolder::StagingFolders(), stagingBefore);
 
     // A package the document can open again.
@@ -513,6 +522,7 @@ TEST_F(Corvan2ViewTest, FailedBuildShowsItsMessageAndLeavesNothingBehind)
     document.UpdateAllViews();
     document.SetModifiedFlag(true);
     QSignalSpy recent(view.get(), &CCorvan2View::recentFileAdded);
+    QSignalSpy built(view.get(), &CCorvan2View::packageBuilt);
     const auto stagingBefore = test::BuildFolder::StagingFolders();
     const fs::path package = output / "office.exe";
 
@@ -530,6 +540,7 @@ TEST_F(Corvan2ViewTest, FailedBuildShowsItsMessageAndLeavesNothingBehind)
     EXPECT_EQ(test::BuildFolder::StagingFolders(), stagingBefore);
     EXPECT_TRUE(document.IsModified());
     EXPECT_EQ(recent.count(), 0);
+    EXPECT_EQ(built.count(), 0);
 }
 
 TEST_F(Corvan2ViewTest, CloseAllClosesEveryProjectWindow)
