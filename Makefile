@@ -9,7 +9,7 @@ CMAKE_GEN  := -G Ninja
 WERROR     ?= OFF
 CMAKE_OPTS := $(CMAKE_GEN) -DPELLORA_WERROR=$(WERROR)
 
-.PHONY: all deps build run test asan-test fuzz bench screenshots clean
+.PHONY: all deps build run test package asan-test fuzz bench screenshots clean
 
 all: build
 
@@ -25,6 +25,10 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Debian package: $(BUILD)/pellora_<version>_<architecture>.deb (sudo apt install ./$(BUILD)/pellora_*.deb).
+package: build
+	@cmake --build $(BUILD) --target package
 
 asan-test: deps
 	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_OPTS) -DCMAKE_BUILD_TYPE=Debug -DPELLORA_SANITIZE=ON >/dev/null

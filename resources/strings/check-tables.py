@@ -48,13 +48,15 @@ TERMS = {
         (re.compile(r"[\u30A1-\u30FF] +[\u30A1-\u30FF]"), "no blank inside a katakana compound"),
     ],
 }
-# Latin words that a translation keeps: the product and maker names, key names, file names.
-KEPT_WORDS = {"Pellora", "VARDO", "Copyright", "Corporation", "Ctrl", "Del", "Modelname", "dat"}
+# Latin words that a translation keeps: the product, maker and platform names, key names, file names.
+KEPT_WORDS = {"Pellora", "VARDO", "Copyright", "Corporation", "Ctrl", "Del", "Modelname", "dat", "Windows"}
 # Languages whose texts hold no other English word (a word with a lower-case letter; abbreviations such
 # as USB or MAC stay).
 NO_ENGLISH = {"0411"}
 LATIN_WORD = re.compile(r"[A-Za-z]*[a-z][A-Za-z]*")
 ADDRESS = re.compile(r"https?://\S+")
+# File names and extensions ("CVSetUp.exe", ".p12") stay as they are.
+FILE_NAME = re.compile(r"[\w-]*\.[A-Za-z][A-Za-z0-9]*\b")
 
 
 class Layout:
@@ -212,7 +214,7 @@ def check_wording(problems, language, texts):
             if pattern.search(value):
                 problems.append("%s: %r (%s)" % (where, value, rule))
         if language in NO_ENGLISH:
-            plain = ESCAPE.sub(" ", ADDRESS.sub(" ", value))
+            plain = ESCAPE.sub(" ", FILE_NAME.sub(" ", ADDRESS.sub(" ", value)))
             words = [word for word in LATIN_WORD.findall(plain) if word not in KEPT_WORDS]
             if words:
                 problems.append("%s: English words %s in %r" % (where, words, value))

@@ -44,6 +44,7 @@ InteractiveStart::InteractiveStart(Application& application, QApplication& /*gui
     : m_application(application)
     , m_messages(application.reporter())
 {
+    ui::SetLanguageFollower([this](std::uint16_t language) { m_qtTranslations.Follow(language); });
     QObject::connect(&m_handOver, &DropFilesServer::filesDropped, &m_handOver,
                      [this](const QStringList& files) { takeHandedOverFiles(files); });
     QObject::connect(&m_signals, &TerminationSignals::terminationRequested, &m_signals, [this](int) {
@@ -57,6 +58,7 @@ InteractiveStart::InteractiveStart(Application& application, QApplication& /*gui
 
 InteractiveStart::~InteractiveStart()
 {
+    ui::SetLanguageFollower({});
     m_splash.reset();
     m_handOver.Close();
     withdrawWindow();
@@ -92,6 +94,8 @@ int InteractiveStart::Run()
 bool InteractiveStart::Start()
 {
     QApplication::setApplicationName(QString::fromStdString(m_application.name()));
+    // The desktop entry the package installs: desktops show its name and icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pellora.Pellora"));
     QApplication::setWindowIcon(ui::ProductIcon());
     QApplication::setFont(NormalFont(QApplication::font()));
     QApplication::setQuitOnLastWindowClosed(false);

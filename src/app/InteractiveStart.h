@@ -8,6 +8,7 @@
 #include "app/ViewModeInputFilter.h"
 #include "ui/dialogs/SplashScreen.h"
 #include "ui/frame/MainFrame.h"
+#include "ui/shared/QtTranslations.h"
 
 #include <QApplication>
 #include <QFont>
@@ -45,6 +46,7 @@ private:
     Application& m_application;
     bool m_terminationRequested = false;
     ReporterMessageService m_messages;
+    ui::QtTranslations m_qtTranslations; // follows the frame's language from its creation on
     std::unique_ptr<ViewModeInputFilter> m_viewModeFilter;
     std::unique_ptr<ui::CMainFrame> m_frame;
     std::unique_ptr<QObject> m_quitWatcher;

@@ -63,6 +63,16 @@ int MessageReporter::ShowMessage(int number)
     return present(MessageText(number), MessageStyle(number));
 }
 
+int MessageReporter::ShowMessage(int number, std::string_view detail)
+{
+    if (number < 0 || detail.empty())
+        return ShowMessage(number);
+    std::string text = MessageText(number);
+    text += "\n\n";
+    text += detail;
+    return present(text, MessageStyle(number));
+}
+
 int MessageReporter::ShowFileMessage(int number, std::string_view path)
 {
     std::string text(FileNameOf(path));

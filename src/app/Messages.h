@@ -83,6 +83,8 @@ public:
     // Returns the button pressed, or 0 when nothing is shown.
     int ShowMessage(int number);
     int ShowFileMessage(int number, std::string_view path);
+    // The message text, a blank line and detail (where the failure lies, a tool's own words).
+    int ShowMessage(int number, std::string_view detail);
 
     // Item number of section "MESSAGE"; empty when the table does not hold it.
     std::string MessageText(int number) const;

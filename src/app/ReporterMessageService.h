@@ -17,6 +17,7 @@ public:
 
     int ShowMessage(int number) override { return m_reporter.ShowMessage(number); }
     int ShowFileMessage(int number, std::string_view path) override { return m_reporter.ShowFileMessage(number, path); }
+    int ShowDetailedMessage(int number, std::string_view detail) override { return m_reporter.ShowMessage(number, detail); }
 
 private:
     MessageReporter& m_reporter;

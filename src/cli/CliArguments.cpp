@@ -33,11 +33,13 @@ struct ValueOption {
     std::string Invocation::*field;
 };
 
-constexpr std::array<ValueOption, 4> kValueOptions{{
+constexpr std::array<ValueOption, 6> kValueOptions{{
     {"--output", "-o", &Invocation::output},
     {"--model", "", &Invocation::model},
     {"--address", "", &Invocation::address},
     {"--folder", "", &Invocation::folder},
+    {"--sign", "", &Invocation::signKey},
+    {"--password-file", "", &Invocation::passwordFile},
 }};
 
 const ValueOption* FindValueOption(std::string_view name)
@@ -71,6 +73,11 @@ std::string CheckCommand(const Invocation& invocation)
     const bool hasOutput = !invocation.output.empty();
     const bool hasScriptOptions =
         !invocation.model.empty() || !invocation.address.empty() || !invocation.folder.empty();
+    const bool hasSigningOptions = !invocation.signKey.empty() || !invocation.passwordFile.empty();
+    if (hasSigningOptions && invocation.command != Command::Build && invocation.command != Command::Help)
+        return "only build takes --sign and --password-file";
+    if (!invocation.passwordFile.empty() && invocation.signKey.empty())
+        return "--password-file needs --sign";
     switch (invocation.command) {
     case Command::None:
         return "no command given";

@@ -28,6 +28,8 @@ struct Invocation {
     std::string model;                    // --model, without a leading "VARDO "
     std::string address;                  // --address
     std::string folder;                   // --folder
+    std::string signKey;                  // --sign: the PKCS#12 key file build signs with
+    std::string passwordFile;             // --password-file: its first line is the key's password
     std::optional<std::uint16_t> language; // --lang, when its value is hexadecimal
 };
 

@@ -1,11 +1,13 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliHelp.h"
 #include "cli/MessagePrinter.h"
 #include "cli/ProgressDisplay.h"
 #include "core/discovery/ModelList.h"
 #include "core/document/Corvan2Doc.h"
 #include "core/i18n/StringTable.h"
 #include "core/package/PackageFile.h"
+#include "core/package/RuntimeFileSet.h"
 #include "core/script/OnePrinterScript.h"
 #include "core/script/ScriptFile.h"
 #include "core/util/MessageNumbers.h"
@@ -143,7 +145,9 @@ int RunValidate(const Invocation& invocation, const MessagePrinter& messages)
 
 int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
 {
-    CCorvan2Doc document(BuildEnvironment::ForProgramFolder(ProgramFolder()));
+    BuildEnvironment environment = BuildEnvironment::ForProgramFolder(ProgramFolder());
+    environment.signing = {invocation.signKey, invocation.passwordFile};
+    CCorvan2Doc document(std::move(environment));
     if (const int status = Open(document, invocation.input, messages))
         return status;
     if (const int status = Check(document, messages))
@@ -161,7 +165,12 @@ int RunBuild(const Invocation& invocation, const MessagePrinter& messages)
         messages.Plain("interrupted; no package was written");
         return kExitInterrupted;
     }
-    return result.ok() ? kExitSuccess : Report(result, messages);
+    if (!result.ok())
+        return Report(result, messages);
+    if (result.installerMissing)
+        messages.Plain("warning: the program folder has no " + std::string(kInstallerFileName) +
+                       "; the package was built without the client installer and installs nothing on a client");
+    return kExitSuccess;
 }
 
 int RunScript(const Invocation& invocation, const MessagePrinter& messages)
@@ -215,43 +224,6 @@ int RunExtract(const Invocation& invocation, const MessagePrinter& messages)
 }
 
 } // namespace
-
-std::string UsageText()
-{
-    return "Usage: pellora-cli [--lang HEX] COMMAND [ARGUMENTS]\n"
-           "\n"
-           "Commands:\n"
-           "  validate PROJECT              check every printer as a package build does\n"
-           "  build PROJECT -o OUT.exe      validate, then build a package\n"
-           "  script --model M --address A [--folder F] -o OUT.qsm\n"
-           "                                write an install script for one printer named \"M(A)\";\n"
-           "                                F defaults to the program folder, M must be listed\n"
-           "                                in Modelname.dat\n"
-           "  show FILE                     print the settings and the printers (number, name,\n"
-           "                                model, address, driver folders; tab-separated)\n"
-           "  extract PACKAGE -o DIR        unpack a package into a folder\n"
-           "\n"
-           "PROJECT and FILE may be a project (.qst), an install script (.qsm) or a package (.exe).\n"
-           "\n"
-           "Options:\n"
-           "  -o, --output PATH   where build, script and extract write\n"
-           "  --lang HEX          language of the messages, a hexadecimal language identifier\n"
-           "                      (0 neutral, 407, 40A, 40C, 410, 411, 413, 416); a value that is not\n"
-           "                      hexadecimal is ignored\n"
-           "  -h, --help          show this help\n"
-           "\n"
-           "Exit status:\n"
-           "  0          success\n"
-           "  1          no string table beside the program\n"
-           "  5          a file cannot be opened as a project, script or package\n"
-           "  6          a project or script cannot be saved, a package cannot be built or unpacked\n"
-           "  9 to 27    the project fails the check before a build (the number of the message)\n"
-           "  24         Modelname.dat cannot be opened\n"
-           "  64         the command line does not fit this usage\n"
-           "  65         the model of \"script\" is not listed in Modelname.dat\n"
-           "  70         an unexpected internal failure\n"
-           "  130        the build was interrupted\n";
-}
 
 void PrintScript(std::FILE* out, const CScriptFile& script)
 {
@@ -307,8 +279,7 @@ int Main(std::span<const std::string> arguments)
     const Invocation invocation = ParseArguments(arguments, usageError);
     if (invocation.command == Command::None) {
         std::fprintf(stderr, "pellora-cli: %s\n", usageError.what.c_str());
-        std::fprintf(stderr, "Usage: pellora-cli [--lang HEX] validate|build|script|show|extract ... "
-                             "(pellora-cli --help tells more)\n");
+        std::fprintf(stderr, "%s\n", ShortUsage().c_str());
         return kExitUsage;
     }
     if (invocation.command == Command::Help) {

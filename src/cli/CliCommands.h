@@ -26,9 +26,6 @@ enum : int {
     kExitInterrupted = 130,    // the build was interrupted (Ctrl+C)
 };
 
-// The text of --help.
-std::string UsageText();
-
 // Runs one command with the string table loaded; returns the process status.
 int RunCommand(const Invocation& invocation, const MessagePrinter& messages);
 

@@ -129,6 +129,21 @@ TEST_F(MessagesTest, FileMessagePutsTheBareFileNameFirstAndHasItsOwnStyles)
     EXPECT_EQ(last().style, MB_ICONHAND);
 }
 
+TEST_F(MessagesTest, DetailFollowsTheTextAfterABlankLine)
+{
+    EXPECT_EQ(m_reporter.ShowMessage(6, "Name: x|y"), IDOK);
+    EXPECT_EQ(last().text, "Cannot be saved.\n\nName: x|y");
+    EXPECT_EQ(last().style, MB_ICONEXCLAMATION);
+    m_reporter.ShowMessage(6, "");
+    EXPECT_EQ(last().text, "Cannot be saved.");
+
+    m_commandLine.model = "RX-C3400";
+    m_commandLine.address = "10.0.0.5";
+    const std::size_t count = m_presenter.shown.size();
+    EXPECT_EQ(m_reporter.ShowMessage(6, "detail"), 0) << "script mode shows nothing";
+    EXPECT_EQ(m_presenter.shown.size(), count);
+}
+
 TEST_F(MessagesTest, NegativeNumberShowsNothingButAFileMessageStillShows)
 {
     EXPECT_EQ(m_reporter.ShowMessage(-1), 0);

@@ -3,6 +3,7 @@
 #include "core/package/PackageFile.h"
 #include "core/script/ScriptFile.h"
 #include "core/util/Support.h"
+#include "support/ChildProcess.h"
 #include "support/StringTableFixture.h"
 #include "support/TestProgramFolder.h"
 
@@ -13,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -58,6 +61,7 @@ protected:
         for (const char* name : {"Modelname.dat", "TSST0000.dat", "DAVORUDI.so"})
             fs::copy_file(fs::path(PELLORA_BIN_DIR) / name, program.file(name), fs::copy_options::overwrite_existing);
         fs::copy_file(PELLORA_CLI_PATH, program.file("pellora-cli"), fs::copy_options::overwrite_existing);
+        program.writeFile("CVSetUp.exe", "the client installer");
         ASSERT_TRUE(data.valid());
         // Outside the program folder: the program's subfolders go into every package.
         fs::create_directories(tmp());
@@ -72,8 +76,9 @@ protected:
     fs::path tmp() const { return data.path() / "tmp"; }
     fs::path file(std::string_view name) const { return data.path() / name; }
 
-    // Runs the program with the arguments, standard input empty, in the C locale.
-    RunResult Run(const std::vector<std::string>& arguments) const
+    // Runs the program with the arguments, standard input empty, in the C locale; variables ("NAME=value")
+    // replace those of the test's environment.
+    RunResult Run(const std::vector<std::string>& arguments, const std::vector<std::string>& variables = {}) const
     {
         const fs::path out = file("stdout.txt");
         const fs::path err = file("stderr.txt");
@@ -92,9 +97,17 @@ protected:
         argp.push_back(nullptr);
 
         std::vector<std::string> environment{"TMPDIR=" + tmp().string(), "LANG=C"};
+        environment.insert(environment.end(), variables.begin(), variables.end());
+        const auto replaced = [&variables](std::string_view entry) {
+            for (const std::string& variable : variables) {
+                if (entry.starts_with(variable.substr(0, variable.find('=') + 1)))
+                    return true;
+            }
+            return false;
+        };
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string_view text(*entry);
-            if (!text.starts_with("TMPDIR=") && !text.starts_with("LANG=") && !text.starts_with("LC_"))
+            if (!text.starts_with("TMPDIR=") && !text.starts_with("LANG=") && !text.starts_with("LC_") && !replaced(text))
                 environment.emplace_back(text);
         }
         std::vector<char*> envp;
@@ -186,6 +199,8 @@ TEST_F(CliCommandsTest, HelpAndUsageErrors)
         {"extract", "p.exe"},
         {"show", "a.qst", "--colour"},
         {"show", "a.qst", "--lang"},
+        {"validate", "a.qst", "--sign", "key.pfx"},
+        {"build", "a.qst", "-o", "a.exe", "--password-file", "password.txt"},
     };
     for (const auto& arguments : misuses) {
         SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -305,6 +320,17 @@ TEST_F(CliCommandsTest, BuildThenExtractGivesTheDriverFilesBack)
     EXPECT_TRUE(Leftovers().empty());
 }
 
+TEST_F(CliCommandsTest, WithoutTheInstallerTheBuildSucceedsWithAWarning)
+{
+    fs::remove(program.file("CVSetUp.exe"));
+    const fs::path package = file("Site.exe");
+    const RunResult built = Run({"build", WriteProject("site.qst", {"Hall"}).string(), "-o", package.string()});
+    EXPECT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(built.err.rfind("Pellora: warning: the program folder has no CVSetUp.exe;", 0), 0u) << built.err;
+    EXPECT_EQ(built.out, "");
+    EXPECT_TRUE(fs::is_regular_file(package));
+}
+
 TEST_F(CliCommandsTest, FailedBuildWritesNothing)
 {
     const fs::path project = WriteProject("site.qst", {"Hall"});
@@ -314,11 +340,110 @@ TEST_F(CliCommandsTest, FailedBuildWritesNothing)
     EXPECT_EQ(unwritable.err.rfind("Pellora: " + Message(6), 0), 0u) << unwritable.err;
     EXPECT_FALSE(fs::exists(intoMissingFolder.parent_path()));
 
+    WriteBytes(driver / "x64" / "a:b", "stream");
+    const RunResult refused = Run({"build", project.string(), "-o", file("Site.exe").string()});
+    EXPECT_EQ(refused.status, 6);
+    EXPECT_EQ(refused.err.rfind("Pellora: " + Message(6), 0), 0u) << refused.err;
+    EXPECT_NE(refused.err.find("\"x64/a:b\" in " + driver.string() + ": the name holds \":\""), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(file("Site.exe")));
+
     fs::remove_all(driver);
     const fs::path package = file("Site.EXE");
     const RunResult vanished = Run({"build", project.string(), "-o", package.string()});
     EXPECT_EQ(vanished.status, 26);
     EXPECT_FALSE(fs::exists(package));
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(CliCommandsTest, SignedPackageVerifiesAndExtractsAndAWrongPasswordWritesNothing)
+{
+    // A throw-away self-signed key, as PKCS#12 with and without a password.
+    const fs::path key = file("key.pem");
+    const fs::path certificate = file("cert.pem");
+    const fs::path withPassword = file("with.pfx");
+    const fs::path withoutPassword = file("without.pfx");
+    const auto run = [](const std::vector<std::string>& arguments) {
+        return test::RunForOutput(arguments, std::chrono::seconds(60));
+    };
+    ASSERT_EQ(run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Pellora Test",
+                   "-keyout", key.string(), "-out", certificate.string()}).exitCode, 0);
+    ASSERT_EQ(run({"openssl", "pkcs12", "-export", "-inkey", key.string(), "-in", certificate.string(), "-out",
+                   withPassword.string(), "-passout", "pass:s3cret & more"}).exitCode, 0);
+    ASSERT_EQ(run({"openssl", "pkcs12", "-export", "-inkey", key.string(), "-in", certificate.string(), "-out",
+                   withoutPassword.string(), "-passout", "pass:"}).exitCode, 0);
+    const fs::path password = file("password.txt");
+    WriteBytes(password, "s3cret & more\r\nthe second line is no part of it\n");
+
+    const fs::path project = WriteProject("site.qst", {"Hall"});
+    const fs::path package = file("Site.exe");
+    const RunResult built = Run({"build", project.string(), "-o", package.string(), "--sign", withPassword.string(),
+                                 "--password-file", password.string()});
+    ASSERT_EQ(built.status, 0) << built.err;
+    const fs::path plain = file("Plain.exe");
+    const RunResult builtPlain = Run({"build", project.string(), "-o", plain.string(), "--sign=" + withoutPassword.string()});
+    ASSERT_EQ(builtPlain.status, 0) << builtPlain.err;
+    for (const fs::path& signedPackage : {package, plain}) {
+        SCOPED_TRACE(signedPackage.filename().string());
+        const test::ProgramOutput verified =
+            run({"osslsigncode", "verify", "-CAfile", certificate.string(), "-in", signedPackage.string()});
+        EXPECT_EQ(verified.exitCode, 0) << verified.output;
+        EXPECT_NE(verified.output.find("Signature verification: ok"), std::string::npos) << verified.output;
+        EXPECT_NE(verified.output.find("Subject: /CN=Pellora Test"), std::string::npos) << verified.output;
+    }
+    const fs::path unpacked = file("unpacked");
+    const RunResult extracted = Run({"extract", package.string(), "-o", unpacked.string()});
+    ASSERT_EQ(extracted.status, 0) << extracted.err;
+    EXPECT_EQ(ReadBytes(unpacked / "DRIVER_000" / "000" / "x64" / "RXC3400.DLL"), ReadBytes(driver / "x64" / "RXC3400.DLL"));
+    EXPECT_TRUE(fs::exists(unpacked / "Site.qst"));
+
+    const std::string signedBytes = ReadBytes(package);
+    WriteBytes(password, "not the password\n");
+    for (const fs::path& output : {package, file("New.exe")}) {
+        SCOPED_TRACE(output.filename().string());
+        const RunResult refused = Run({"build", project.string(), "-o", output.string(), "--sign", withPassword.string(),
+                                       "--password-file", password.string()});
+        EXPECT_EQ(refused.status, 6);
+        EXPECT_EQ(refused.err.rfind("Pellora: " + Message(6), 0), 0u) << refused.err;
+        EXPECT_NE(refused.err.find("Wrong password"), std::string::npos) << "the tool's reason: " << refused.err;
+    }
+    EXPECT_EQ(ReadBytes(package), signedBytes);
+    EXPECT_FALSE(fs::exists(file("New.exe")));
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(CliCommandsTest, SigningToolGetsThePasswordOnItsInputAndNeverOnItsCommandLine)
+{
+    // A stand-in for the tool that notes what it was given and appends a mark to a copy of the package.
+    const fs::path tools = file("tools");
+    const std::string script = "#!/bin/sh\n"
+                               "printf '%s\\n' \"$@\" > '" + file("arguments.txt").string() + "'\n"
+                               "cat > '" + file("input.txt").string() + "'\n"
+                               "while [ $# -gt 0 ]; do\n"
+                               "  case \"$1\" in -in) in=$2; shift;; -out) out=$2; shift;; esac; shift\n"
+                               "done\n"
+                               "cp \"$in\" \"$out\" && printf 'SIGNATURE' >> \"$out\"\n";
+    WriteBytes(tools / "osslsigncode", script);
+    fs::permissions(tools / "osslsigncode", fs::perms::owner_all);
+    WriteBytes(file("key.pfx"), "key");
+    WriteBytes(file("password.txt"), "open sesame\n");
+    const char* const path = std::getenv("PATH");
+    const std::vector<std::string> variables = {"PATH=" + tools.string() + ":" + (path != nullptr ? path : "/usr/bin:/bin")};
+
+    const fs::path package = file("Site.exe");
+    const RunResult built = Run({"build", WriteProject("site.qst", {"Hall"}).string(), "-o", package.string(), "--sign",
+                                 file("key.pfx").string(), "--password-file", file("password.txt").string()},
+                                variables);
+    ASSERT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(ReadBytes(file("input.txt")), "open sesame");
+    const std::string arguments = ReadBytes(file("arguments.txt"));
+    EXPECT_EQ(arguments.find("sesame"), std::string::npos) << arguments;
+    EXPECT_EQ(arguments.rfind("sign\n-pkcs12\n" + file("key.pfx").string() + "\n-readpass\n/dev/stdin\n", 0), 0u)
+        << arguments;
+    const std::string bytes = ReadBytes(package);
+    EXPECT_TRUE(bytes.ends_with("SIGNATURE"));
+    // The signature behind the archive does not disturb reading; the unsigned copy is not left behind.
+    EXPECT_EQ(Run({"extract", package.string(), "-o", file("unpacked").string()}).status, 0);
     EXPECT_TRUE(Leftovers().empty());
 }
 

@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -106,6 +107,11 @@ public:
     int ShowFileMessage(int number, std::string_view path) override
     {
         shown.push_back({number, std::string(path)});
+        return answer;
+    }
+    int ShowDetailedMessage(int number, std::string_view) override
+    {
+        shown.push_back({number, {}});
         return answer;
     }
 
@@ -211,7 +217,9 @@ inline void Settle()
 using test::WaitFor;
 
 // Types names into the file-name field of a file dialog, as the user would. The dialog reads its folder
-// in the background: the names are typed again until it has taken all `count` of them (or 3 s passed).
+// in the background and, once it has, selects the file it was opened with, which replaces the field's
+// text: the names are typed again until the field has kept them for 300 ms and the dialog has taken all
+// `count` of them (or 3 s passed).
 inline void TypeFileNames(QFileDialog& dialog, const QString& names, int count = 1)
 {
     auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -219,11 +227,19 @@ inline void TypeFileNames(QFileDialog& dialog, const QString& names, int count =
         return;
     QElapsedTimer clock;
     clock.start();
-    do {
-        field->clear();
-        field->setText(names);
+    QElapsedTimer kept;
+    kept.start();
+    while (clock.elapsed() < 3000) {
+        if (field->text() != names || dialog.selectedFiles().size() < count) {
+            field->clear();
+            field->setText(names);
+            kept.restart();
+        } else if (kept.elapsed() >= 300) {
+            return;
+        }
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (dialog.selectedFiles().size() < count && clock.elapsed() < 3000);
+        QThread::msleep(5);
+    }
 }
 
 // Confirms a file dialog as its OK button does.

@@ -5,6 +5,7 @@
 
 #include "ui/shared/MessageService.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,12 @@ public:
         shown.push_back(number);
         return 1;
     }
+    int ShowDetailedMessage(int number, std::string_view detail) override
+    {
+        shown.push_back(number);
+        details.emplace_back(detail);
+        return 1;
+    }
 
     // Records the question and answers with questionAnswer.
     int AskQuestion(const QString& text, bool withCancel) override
@@ -40,6 +47,7 @@ public:
     std::vector<QString> questions;
     std::vector<bool> cancelOffered;
     int questionAnswer = ui::kAnswerYes;
+    std::vector<std::string> details; // of the messages shown with detail, in order
 };
 
 } // namespace pellora::test

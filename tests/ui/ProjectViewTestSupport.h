@@ -116,7 +116,7 @@ public:
     }
     const TestProgramFolder& folder() const { return m_tables.folder(); }
     // What the documents of a test read from this folder (no runtime files, no stub).
-    BuildEnvironment Environment() const { return {m_tables.folder().path(), {}, {}, {}}; }
+    BuildEnvironment Environment() const { return {m_tables.folder().path(), {}, {}, {}, {}}; }
 
 private:
     StringTableFixture m_tables;

@@ -27,7 +27,7 @@ namespace pellora::test {
 class FakeTabHost : public ui::TabHost {
 public:
     explicit FakeTabHost(const std::filesystem::path& programFolder)
-        : doc(BuildEnvironment{programFolder, {}, {}, {}})
+        : doc(BuildEnvironment{programFolder, {}, {}, {}, {}})
     {
         m_observer = doc.AddObserver([this](long) { ++ownUpdates; });
         doc.AddObserver([this](long) { ++otherViewUpdates; });

@@ -1,7 +1,8 @@
 #pragma once
 
 // What documents and package builds take from the program: its folder (model list, plugins, runtime
-// files, subfolders), the runtime file names, the stub that heads a package, and who watches a build.
+// files, subfolders), the runtime file names, the stub that heads a package, who watches a build, and
+// how packages are signed.
 
 #include "core/document/DocumentResult.h"
 #include "core/package/PackageBuilder.h"
@@ -21,6 +22,8 @@ struct BuildEnvironment {
     std::vector<std::string> runtimeFiles;
     std::span<const std::uint8_t> stub;
     BuildProgressCallback progress;
+    // Packages are signed when a key file is set.
+    SigningSettings signing;
 
     // The runtime files present in folder and the program's own Windows stub.
     static BuildEnvironment ForProgramFolder(std::filesystem::path folder);

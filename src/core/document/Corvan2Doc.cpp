@@ -74,13 +74,21 @@ DocumentResult BuildPackageFile(const CScriptFile& script, const BuildEnvironmen
         PackageBuilder builder(environment.programFolder, environment.runtimeFiles, environment.stub);
         if (environment.progress)
             builder.SetProgressCallback(environment.progress);
-        if (builder.BuildPackage(script, output))
-            return DocumentResult::Success();
+        if (environment.signing.enabled())
+            builder.SetSigning(environment.signing);
+        if (builder.BuildPackage(script, output)) {
+            DocumentResult result = DocumentResult::Success();
+            result.installerMissing = builder.installerMissing();
+            return result;
+        }
         if (builder.status().cancelled())
             return DocumentResult::Cancelled();
-        return DocumentResult::Failure(kMessageCannotSave, builder.status().text().empty()
-                                                               ? Status::Failure("the package cannot be built")
-                                                               : builder.status());
+        DocumentResult result = DocumentResult::Failure(kMessageCannotSave, builder.status().text().empty()
+                                                                                ? Status::Failure("the package cannot be built")
+                                                                                : builder.status());
+        result.refusal = builder.refusal();
+        result.signingToolReason = builder.signingToolReason();
+        return result;
     } catch (const std::exception& error) {
         return DocumentResult::Failure(kMessageCannotSave, ErrorText(error));
     }

@@ -3,6 +3,7 @@
 #include "core/model/PrinterInfo.h"
 #include "core/package/DriverInfo.h"
 #include "core/package/PackageFile.h"
+#include "core/package/RuntimeFileSet.h"
 #include "core/platform/AtomicFile.h"
 #include "core/platform/DescriptorStream.h"
 #include "core/plugin/DriverCheck.h"
@@ -24,6 +25,7 @@
 #include <set>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -129,6 +131,26 @@ private:
     std::set<dev_t> m_unlinkable; // devices of sources on another file system than the staging folder
 };
 
+// Appends the whole file from to the open file to.
+Status copyInto(const fs::path& from, int to)
+{
+    const platform::FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.valid())
+        return Status::SystemFailure("cannot read " + from.string(), errno);
+    std::vector<char> block(1 << 20);
+    while (true) {
+        const ssize_t got = ::read(source.get(), block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Status::SystemFailure("cannot read " + from.string(), errno);
+        if (got == 0)
+            return Status::Ok();
+        if (!platform::WriteAll(to, block.data(), static_cast<std::size_t>(got)))
+            return Status::SystemFailure("cannot write the signed package", errno);
+    }
+}
+
 } // namespace
 
 std::string PackageTemplateName(const fs::path& output)
@@ -203,6 +225,29 @@ void PackageBuilder::SetProgressCallback(BuildProgressCallback callback)
     m_progress = std::move(callback);
 }
 
+void PackageBuilder::SetSigning(SigningSettings signing, std::chrono::milliseconds timeout)
+{
+    m_signing = std::move(signing);
+    m_signingTimeout = timeout;
+}
+
+bool PackageBuilder::sign(const fs::path& unsignedPackage, const fs::path& signedPackage, int target,
+                          const BuildProgress& progress)
+{
+    PackageSigner signer(m_signing);
+    signer.SetTimeout(m_signingTimeout);
+    signer.SetKeepGoing([this, &progress] { return report(progress); });
+    if (Status signedNow = signer.Sign(unsignedPackage, signedPackage); !signedNow.ok()) {
+        if (m_status.cancelled() || signedNow.cancelled())
+            return fail(Status::Cancelled());
+        m_signingToolReason = signer.toolReason().empty() ? signedNow.text() : signer.toolReason();
+        return fail(std::move(signedNow));
+    }
+    if (Status copied = copyInto(signedPackage, target); !copied.ok())
+        return fail(std::move(copied));
+    return true;
+}
+
 bool PackageBuilder::fail(Status status)
 {
     m_status = std::move(status);
@@ -223,12 +268,51 @@ bool PackageBuilder::report(const BuildProgress& progress)
     return !m_status.cancelled();
 }
 
+bool PackageBuilder::checkNames(const CScriptFile& project, const std::string& templateName,
+                                const std::vector<std::string>& subfolders)
+{
+    // The top level: runtime files, template, driver copies, information files, program subfolders.
+    std::vector<std::string> top = m_runtimeFiles;
+    top.push_back(templateName);
+    for (std::size_t i = 0; i < project.printers.size(); ++i)
+        top.push_back(numbered("DRIVER_%03llu", i));
+    top.emplace_back(kSettingFolderName);
+    top.insert(top.end(), subfolders.begin(), subfolders.end());
+    const auto refused = [this](std::optional<NameRefusal> refusal) {
+        m_refusal = std::move(refusal);
+        return m_refusal.has_value();
+    };
+    if (refused(CheckFolderNames(top, {})))
+        return fail(m_refusal->Describe());
+    for (const auto& printer : project.printers) {
+        for (const std::string& folder : printer->driverFolders) {
+            if (refused(CheckFolderTree(folder, folder)))
+                return fail(m_refusal->Describe());
+        }
+    }
+    for (const std::string& name : subfolders) {
+        if (refused(CheckFolderTree(m_programFolder / name, m_programFolder, name)))
+            return fail(m_refusal->Describe());
+    }
+    return true;
+}
+
 bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& output)
 {
     m_status = Status::Ok();
+    m_refusal.reset();
+    m_installerMissing = false;
+    m_signingToolReason.clear();
     m_lastStagingFolder.clear();
     if (output.empty() || output.filename().empty())
         return fail("no output file");
+
+    if (m_signing.enabled()) {
+        if (Status ready = PackageSigner::CheckSettings(m_signing); !ready.ok()) {
+            m_signingToolReason = ready.text();
+            return fail(std::move(ready));
+        }
+    }
 
     const std::string templateName = PackageTemplateName(output);
     const ScopedTempFolder staging;
@@ -243,6 +327,11 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
     project.productName = script.productName;
     if (project.Write(templatePath) != 1)
         return fail("cannot write the template " + templatePath.string());
+
+    std::vector<std::string> subfolders;
+    ListSubfolders(m_programFolder, subfolders);
+    if (!checkNames(project, templateName, subfolders))
+        return false;
 
     // A package is a program: executable as far as the user's file-creation mask allows.
     platform::AtomicFileWriter file(output, {.mode = 0777});
@@ -269,8 +358,6 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         ++packed.files;
         packed.bytes += fileSizeOrZero(m_programFolder / name);
     }
-    std::vector<std::string> subfolders;
-    ListSubfolders(m_programFolder, subfolders);
     for (const std::string& name : subfolders) {
         const TreeSize size = treeSize(m_programFolder / name);
         packed.files += size.files;
@@ -332,7 +419,16 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return report(progress);
     });
 
-    platform::DescriptorStream stream(file.descriptor());
+    // A package to sign is written into the staging folder first; only the signed one reaches the output.
+    const fs::path unsignedPackage = staging.path() / "unsigned.exe";
+    platform::FileDescriptor unsignedFile;
+    if (m_signing.enabled()) {
+        unsignedFile = platform::FileDescriptor(
+            ::open(unsignedPackage.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!unsignedFile.valid())
+            return fail(Status::SystemFailure("cannot create " + unsignedPackage.string(), errno));
+    }
+    platform::DescriptorStream stream(m_signing.enabled() ? unsignedFile.get() : file.descriptor());
     bool written = false;
     try {
         written = package.Write(stream);
@@ -343,8 +439,16 @@ bool PackageBuilder::BuildPackage(const CScriptFile& script, const fs::path& out
         return fail(m_status.cancelled() ? m_status : package.status());
     if (!stream.flush())
         return fail(Status::SystemFailure("cannot write " + output.string(), errno));
+    if (m_signing.enabled()) {
+        if (!unsignedFile.close())
+            return fail(Status::SystemFailure("cannot write " + unsignedPackage.string(), errno));
+        if (!sign(unsignedPackage, staging.path() / "signed.exe", file.descriptor(), progress))
+            return false;
+    }
     if (Status committed = file.Commit(); !committed.ok())
         return fail(std::move(committed));
+    m_installerMissing =
+        std::find(m_runtimeFiles.begin(), m_runtimeFiles.end(), kInstallerFileName) == m_runtimeFiles.end();
     return true;
 }
 

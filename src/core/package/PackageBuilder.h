@@ -2,11 +2,15 @@
 
 // Checks a project before a build and builds it into one self-extracting package file.
 
+#include "core/package/PackageSigner.h"
+#include "core/package/WindowsNames.h"
 #include "core/platform/Status.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,6 +50,9 @@ public:
                    std::span<const std::uint8_t> stub);
 
     void SetProgressCallback(BuildProgressCallback callback);
+    // Packages are signed with osslsigncode before they take the output's name; the tool is given the
+    // time-out.
+    void SetSigning(SigningSettings signing, std::chrono::milliseconds timeout = std::chrono::minutes(5));
 
     // Builds the package at output from a copy of the script; the script object itself is unchanged.
     // The staging folder is always removed; on failure an existing file at output is left untouched.
@@ -53,6 +60,13 @@ public:
 
     // How the last build ended: its failure in words for logs and the command-line tool, or cancelled.
     const Status& status() const { return m_status; }
+    // The name that made the last build fail: one that a Windows client cannot take as it is.
+    const std::optional<NameRefusal>& refusal() const { return m_refusal; }
+    // The last build succeeded without the client installer, which the program folder lacks: the
+    // package unpacks on a client but installs nothing.
+    bool installerMissing() const { return m_installerMissing; }
+    // Why signing failed the last build: the signing tool's own words, or why it could not run.
+    const std::string& signingToolReason() const { return m_signingToolReason; }
     // The staging folder of the last build; it no longer exists once BuildPackage has returned.
     const std::filesystem::path& lastStagingFolder() const { return m_lastStagingFolder; }
 
@@ -60,12 +74,23 @@ private:
     bool fail(Status status);
     bool fail(std::string text);
     bool report(const BuildProgress& progress);
+    // Every name the package will carry, before anything is staged; false with the refusal set.
+    bool checkNames(const CScriptFile& project, const std::string& templateName,
+                    const std::vector<std::string>& subfolders);
+    // Signs the package written at unsignedPackage and writes the signed one to target.
+    bool sign(const std::filesystem::path& unsignedPackage, const std::filesystem::path& signedPackage, int target,
+              const BuildProgress& progress);
 
     std::filesystem::path m_programFolder;
     std::vector<std::string> m_runtimeFiles;
     std::span<const std::uint8_t> m_stub;
     BuildProgressCallback m_progress;
+    SigningSettings m_signing;
+    std::chrono::milliseconds m_signingTimeout{std::chrono::minutes(5)};
     Status m_status;
+    std::optional<NameRefusal> m_refusal;
+    bool m_installerMissing = false;
+    std::string m_signingToolReason;
     std::filesystem::path m_lastStagingFolder;
 };
 

@@ -10,9 +10,12 @@
 
 namespace pellora {
 
+// The client installer, the first runtime file: the one a package starts on the client.
+inline constexpr std::string_view kInstallerFileName = "CVSetUp.exe";
+
 // The fixed runtime files, in the order they are looked for and carried.
 inline constexpr std::array<std::string_view, 12> kFixedRuntimeFiles = {
-    "CVSetUp.exe", "CVDATA3.DAT", "VdDevMgr.dll", "VdInstMgr.dll", "VDSTHK16.dll", "VDSTHK32.dll",
+    kInstallerFileName, "CVDATA3.DAT", "VdDevMgr.dll", "VdInstMgr.dll", "VDSTHK16.dll", "VDSTHK32.dll",
     "VDSTHKUT.dll", "VDINST.DAT", "INCLUDE.DAT", "EXCLUDE.DAT", "Modelname.dat", "TsAppInst.dll",
 };
 

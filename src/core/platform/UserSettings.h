@@ -18,6 +18,9 @@ inline constexpr std::string_view kSettingBarWidth = "BarWidth";
 inline constexpr std::string_view kSettingBarHeight = "BarHeight";
 // The print servers the shared-printer page asks besides the system's own, separated by ";".
 inline constexpr std::string_view kSettingPrintServers = "PrintServers";
+// The key file the window's package builds are signed with (empty: none) and its password file.
+inline constexpr std::string_view kSettingSignKey = "SignKey";
+inline constexpr std::string_view kSettingSignPasswordFile = "SignPasswordFile";
 
 class UserSettings {
 public:

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -56,6 +57,15 @@ QString ProjectSaveDialog::Prompt()
     if (exec() != QDialog::Accepted || selectedFiles().isEmpty())
         return {};
     return selectedFiles().front();
+}
+
+void ProjectSaveDialog::AddFields(QWidget* fields)
+{
+    fields->setParent(this);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(fields, grid->rowCount(), 0, 1, grid->columnCount());
+    else if (layout() != nullptr)
+        layout()->addWidget(fields);
 }
 
 QString ProjectSaveDialog::ReplaceQuestion(const QString& path)

@@ -22,6 +22,8 @@ public:
 
     // The chosen path, or empty when the user cancelled.
     QString Prompt();
+    // Puts fields (which the dialog then owns) below the file type, across the dialog.
+    void AddFields(QWidget* fields);
 
     // The question before replacing a file and the notice for a missing folder, with the path in place of %1.
     static QString ReplaceQuestion(const QString& path);

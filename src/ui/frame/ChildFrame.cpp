@@ -46,6 +46,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CCorvan2Doc> document, QWidget* parent)
     connect(m_view.get(), &CCorvan2View::recentFileAdded, this, &CChildFrame::recentFileAdded);
     connect(m_view.get(), &CCorvan2View::frameCommandRequested, this, &CChildFrame::frameCommandRequested);
     connect(m_view.get(), &CCorvan2View::packageBuilt, this, &CChildFrame::packageBuilt);
+    connect(m_view.get(), &CCorvan2View::statusNotice, this, &CChildFrame::statusNotice);
     m_observer = m_document->AddObserver([this](long) { SyncTitle(); });
     SyncTitle();
     if (IsViewMode()) {

@@ -62,6 +62,8 @@ signals:
     void frameCommandRequested(int id);
     // The view built a package at path.
     void packageBuilt(const QString& path);
+    // The view has something for the status bar.
+    void statusNotice(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -150,6 +150,8 @@ bool CMainFrame::Create(std::uint16_t language)
     connect(m_commands.get(), &CommandTable::commandTriggered, this, [this](int id) { OnCommand(id); });
     connect(qApp, &QApplication::focusChanged, this, [this] { scheduleUpdate(); });
     connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, this, [this] { showStatusText(ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR)); });
 
     m_recentFiles.Load(m_settings);
     m_created = true;
@@ -386,6 +388,7 @@ CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
     });
     connect(child, &CChildFrame::frameCommandRequested, this, [this](int id) { OnCommand(id); });
     connect(child, &CChildFrame::packageBuilt, this, [this](const QString& path) { m_buildNotice->ShowBuilt(path); });
+    connect(child, &CChildFrame::statusNotice, this, &CMainFrame::ShowStatusNotice);
     connect(child, &QObject::destroyed, this, [this](QObject* frame) {
         m_tabs->RemoveFrame(frame);
         scheduleUpdate();
@@ -587,7 +590,6 @@ void CMainFrame::openWithDialog()
     }
 }
 
-
 void CMainFrame::openRecentFile(int index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_recentFiles.size())
@@ -692,15 +694,26 @@ void CMainFrame::Retext()
         }
     }
 
-    const QString ready = ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR);
-    m_statusPane->setText(ready);
-    m_statusPane->setFixedWidth(m_statusPane->fontMetrics().horizontalAdvance(ready) + 2);
+    if (!m_noticeTimer.isActive())
+        showStatusText(ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR));
 
     m_buildNotice->Retext();
     RetextMenuBar();
     m_leftPane->Retext();
     m_dockingBar->Retext();
     update();
+}
+
+void CMainFrame::showStatusText(const QString& text)
+{
+    m_statusPane->setText(text);
+    m_statusPane->setFixedWidth(m_statusPane->fontMetrics().horizontalAdvance(text) + 2);
+}
+
+void CMainFrame::ShowStatusNotice(const QString& text)
+{
+    showStatusText(text);
+    m_noticeTimer.start(kNoticeMilliseconds);
 }
 
 void CMainFrame::RetextMenuBar()

@@ -109,6 +109,9 @@ public:
     QToolBar* ProjectToolBar() const { return m_projectBar; }
     CLogoBar* LogoBar() const { return m_logoBar; }
     QLabel* StatusPane() const { return m_statusPane; }
+    // Shows text in the status pane in place of the idle text for kNoticeMilliseconds.
+    void ShowStatusNotice(const QString& text);
+    static constexpr int kNoticeMilliseconds = 60 * 1000;
     CDocumentTabBar* DocumentTabs() const { return m_tabs; }
     CBuildNotice* BuildNotice() const { return m_buildNotice; }
     CCoolDialogBar* DockingBar() const { return m_dockingBar; }
@@ -150,6 +153,8 @@ private:
     void createMenus();
     void createToolBars();
     void createStatusBar();
+    // Text for the status pane, which is as wide as its text.
+    void showStatusText(const QString& text);
     void createDockingBar();
     CChildFrame* addChild(std::unique_ptr<CCorvan2Doc> document);
     void onChildActivated(QMdiSubWindow* window);
@@ -193,6 +198,7 @@ private:
     CLeftPane* m_leftPane = nullptr;
     CMdiClient* m_mdi = nullptr;
     QTimer m_updateTimer;
+    QTimer m_noticeTimer;
     bool m_updateScheduled = false;
     bool m_closeDisabled = false;
     bool m_created = false;

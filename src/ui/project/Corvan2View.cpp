@@ -2,6 +2,7 @@
 
 #include "core/model/ViewMode.h"
 #include "core/util/MessageNumbers.h"
+#include "ui/dialogs/PackageSigningFields.h"
 #include "ui/dialogs/ProjectSaveDialog.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/leftpane/LeftPane.h"
@@ -396,11 +397,19 @@ bool CCorvan2View::MaySaveTo(const std::filesystem::path& path, SaveCheck check)
     return false;
 }
 
-QString CCorvan2View::promptOutputPath(int titleItem, int typeItem, const QString& extension)
+QString CCorvan2View::promptOutputPath(int titleItem, int typeItem, const QString& extension, SigningSettings* signing)
 {
     ProjectSaveDialog dialog(this, ItemText("ETC", titleItem), ItemText("ETC", typeItem), extension,
                              defaultFileName(), documentFolder());
-    return dialog.Prompt();
+    PackageSigningFields* fields = nullptr;
+    if (signing != nullptr) {
+        fields = new PackageSigningFields(*signing);
+        dialog.AddFields(fields);
+    }
+    const QString path = dialog.Prompt();
+    if (fields != nullptr && !path.isEmpty())
+        *signing = fields->Settings();
+    return path;
 }
 
 void CCorvan2View::saveProjectAs()
@@ -427,24 +436,28 @@ void CCorvan2View::createPackage()
 {
     if (m_list->GetItemCount() == 0 || !validate())
         return;
-    const QString path = promptOutputPath(kEtcCreatePackageTitle, kEtcPackageType, QStringLiteral(".exe"));
+    SigningSettings signing = PackageSigningFields::Remembered();
+    const QString path = promptOutputPath(kEtcCreatePackageTitle, kEtcPackageType, QStringLiteral(".exe"), &signing);
     if (path.isEmpty())
         return;
+    PackageSigningFields::Remember(signing);
 
     PackageBuildRunner runner(m_document);
     m_building = true;
     m_list->SetBusy(true);
-    const PackageBuildRunner::Outcome outcome = runner.Run(this, path.toStdString());
+    const PackageBuildRunner::Outcome outcome = runner.Run(this, path.toStdString(), signing);
     m_list->SetBusy(false);
     m_building = false;
     if (outcome.cancelled())
         return;
     if (!outcome.result.ok()) {
-        ShowDocumentResult(outcome.result);
+        ShowDocumentResult(outcome.result, outcome.FailureDetail().toStdString());
         return;
     }
     emit recentFileAdded(path);
     emit packageBuilt(path);
+    if (const QString notice = outcome.Notice(); !notice.isEmpty())
+        emit statusNotice(notice);
 }
 
 void CCorvan2View::closeAll()

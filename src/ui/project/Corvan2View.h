@@ -93,6 +93,8 @@ signals:
     void frameCommandRequested(int id);
     // A package was built at path.
     void packageBuilt(const QString& path);
+    // Something the status bar tells after a command, such as a package built without the installer.
+    void statusNotice(const QString& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -104,8 +106,9 @@ private:
     void registerCommands();
     void buildPages();
     void addPrinter();
-    // Asks for the file to save or build; empty when the user cancels.
-    QString promptOutputPath(int titleItem, int typeItem, const QString& extension);
+    // Asks for the file to save or build; empty when the user cancels. With signing, the dialog also
+    // offers the signing settings, starting from those and leaving the chosen ones there.
+    QString promptOutputPath(int titleItem, int typeItem, const QString& extension, SigningSettings* signing = nullptr);
     void saveProjectAs();
     void createPackage();
     static void closeAll();

@@ -33,6 +33,13 @@ enum : int {
     kSaveMissingFolder = 7,   // "%1": the folder
     kSaveYes = 8,
     kSaveNo = 9,
+    kSaveSignKey = 10,
+    kSavePasswordFile = 11,
+    kSaveBrowse = 12,
+    kSaveKeyFileType = 13,
+    kSaveKeyTitle = 14,
+    kSavePasswordTitle = 15,
+    kSaveSignTip = 16,
 };
 
 // The progress dialog of a package build.
@@ -43,6 +50,16 @@ enum : int {
     kBuildProgress = 2, // "%1" of "%2" files, "%3" of "%4" MB
     kBuildCancel = 3,
     kBuildCancelling = 4,
+    kBuildNoInstaller = 5,      // the status bar after a build without CVSetUp.exe
+    kBuildNameInFolder = 6,     // "%1": the name with its folders, "%2": the folder it lies in
+    kBuildNameAtTop = 7,        // "%1": the name
+    kBuildForbiddenCharacter = 8, // "%1": the character
+    kBuildControlCharacter = 9,
+    kBuildTrailingDotOrBlank = 10,
+    kBuildDeviceName = 11,
+    kBuildNotUtf8 = 12,
+    kBuildNameTwin = 13, // "%1": the other name
+    kBuildSigningFailed = 14,
 };
 
 } // namespace pellora::ui::corvan2

@@ -113,6 +113,51 @@ RunningBuilds& Running()
 
 } // namespace
 
+QString PackageBuildRunner::Outcome::Notice() const
+{
+    return result.ok() && result.installerMissing ? ItemText(kBuildSection, kBuildNoInstaller) : QString();
+}
+
+QString PackageBuildRunner::Outcome::FailureDetail() const
+{
+    // The table's texts break their lines with CR LF; the detail uses line feeds throughout.
+    return failureLines().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString PackageBuildRunner::Outcome::failureLines() const
+{
+    if (result.ok())
+        return {};
+    if (!result.signingToolReason.empty())
+        return ItemText(kBuildSection, kBuildSigningFailed) + QLatin1Char('\n') +
+               QString::fromStdString(result.signingToolReason);
+    if (!result.refusal)
+        return {};
+    const NameRefusal& refusal = *result.refusal;
+    const QString name = QString::fromStdString(VisibleName(refusal.path));
+    QString text = refusal.folder.empty() ? ItemText(kBuildSection, kBuildNameAtTop).arg(name)
+                                          : ItemText(kBuildSection, kBuildNameInFolder)
+                                                .arg(name, QString::fromStdString(VisibleName(refusal.folder.string())));
+    text += QLatin1Char('\n');
+    switch (refusal.fault) {
+    case NameFault::ForbiddenCharacter:
+        return text + ItemText(kBuildSection, kBuildForbiddenCharacter).arg(QString::fromStdString(refusal.other));
+    case NameFault::ControlCharacter:
+        return text + ItemText(kBuildSection, kBuildControlCharacter);
+    case NameFault::TrailingDotOrBlank:
+        return text + ItemText(kBuildSection, kBuildTrailingDotOrBlank);
+    case NameFault::DeviceName:
+        return text + ItemText(kBuildSection, kBuildDeviceName);
+    case NameFault::NotUtf8:
+        return text + ItemText(kBuildSection, kBuildNotUtf8);
+    case NameFault::NameTwin:
+        return text + ItemText(kBuildSection, kBuildNameTwin).arg(QString::fromStdString(VisibleName(refusal.other)));
+    case NameFault::None:
+        break;
+    }
+    return text;
+}
+
 PackageBuildRunner::PackageBuildRunner(CCorvan2Doc& document)
     : m_document(document)
 {
@@ -135,11 +180,13 @@ bool PackageBuildRunner::DeferClose(QWidget* window)
     return true;
 }
 
-PackageBuildRunner::Outcome PackageBuildRunner::Run(QWidget* owner, const std::filesystem::path& output)
+PackageBuildRunner::Outcome PackageBuildRunner::Run(QWidget* owner, const std::filesystem::path& output,
+                                                    const SigningSettings& signing)
 {
     // Everything the worker reads is its own: a copy of the project and of the program's environment.
     const CScriptFile project = m_document.ScriptToSave();
     BuildEnvironment environment = m_document.Environment();
+    environment.signing = signing;
 
     BuildProgressDialog dialog(owner);
     std::atomic<bool> cancel{false};

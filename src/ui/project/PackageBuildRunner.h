@@ -52,15 +52,23 @@ public:
     struct Outcome {
         DocumentResult result; // cancelled by the user: nothing was written, and there is nothing to tell
         bool cancelled() const { return result.status.cancelled(); }
+        // What the status bar tells after a build that succeeded; empty when there is nothing to tell.
+        QString Notice() const;
+        // What the message of a failed build shows below its text: the name refused and why, or the
+        // signing tool's words; empty when there is nothing more to say.
+        QString FailureDetail() const;
+
+    private:
+        QString failureLines() const;
     };
 
     explicit PackageBuildRunner(CCorvan2Doc& document);
 
     // Builds the document's package at output on a worker thread from a copy of the project taken now,
-    // with the progress dialog shown over owner; returns when the build has ended. The worker never
-    // touches the document, and the build leaves its modified flag as it was: the project file itself
-    // was not written.
-    Outcome Run(QWidget* owner, const std::filesystem::path& output);
+    // with the progress dialog shown over owner, signed as signing says; returns when the build has
+    // ended. The worker never touches the document, and the build leaves its modified flag as it was:
+    // the project file itself was not written.
+    Outcome Run(QWidget* owner, const std::filesystem::path& output, const SigningSettings& signing = {});
 
     // Hears each progress report on the worker thread before the dialog does (for tests).
     using ProgressObserver = std::function<void(const BuildProgress&)>;

@@ -62,12 +62,19 @@ int AskQuestion(const QString& text, bool withCancel)
     return g_service ? g_service->AskQuestion(text, withCancel) : 0;
 }
 
-void ShowDocumentResult(const DocumentResult& result)
+int ShowDetailedMessage(int number, std::string_view detail)
+{
+    return g_service ? g_service->ShowDetailedMessage(number, detail) : 0;
+}
+
+void ShowDocumentResult(const DocumentResult& result, std::string_view detail)
 {
     if (result.ok() || result.message == 0)
         return;
     if (result.fileMessage)
         ShowFileMessage(result.message, result.file);
+    else if (!detail.empty())
+        ShowDetailedMessage(result.message, detail);
     else
         ShowMessage(result.message);
 }

@@ -34,6 +34,8 @@ public:
     // The button pressed, or 0 when nothing is shown.
     virtual int ShowMessage(int number) = 0;
     virtual int ShowFileMessage(int number, std::string_view path) = 0;
+    // The message with detail below it: where a failure lies, or a tool's own words.
+    virtual int ShowDetailedMessage(int number, std::string_view detail) = 0;
     // A question in the user's language with Yes and No, and Cancel when withCancel is set; returns
     // kAnswerYes, kAnswerNo or kAnswerCancel. By default a modal box over the active window.
     virtual int AskQuestion(const QString& text, bool withCancel);
@@ -44,9 +46,11 @@ void SetMessageService(MessageService* service);
 // Shows through the installed service; 0 when none is installed.
 int ShowMessage(int number);
 int ShowFileMessage(int number, const std::filesystem::path& path);
+int ShowDetailedMessage(int number, std::string_view detail);
 // Asks through the installed service; 0 (neither yes nor no) when none is installed.
 int AskQuestion(const QString& text, bool withCancel = false);
-// The message a failed document operation carries, as a file message when it names a file.
-void ShowDocumentResult(const DocumentResult& result);
+// The message a failed document operation carries, as a file message when it names a file, else with
+// detail below it when there is one.
+void ShowDocumentResult(const DocumentResult& result, std::string_view detail = {});
 
 } // namespace pellora::ui

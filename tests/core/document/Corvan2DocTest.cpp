@@ -247,6 +247,7 @@ TEST_F(Corvan2DocTest, SavingToExeBuildsAPackageAndKeepsTheDocumentsPath)
     const DocumentResult result = document.SaveDocument(output);
 
     ASSERT_TRUE(result.ok()) << result.status.text();
+    EXPECT_TRUE(result.installerMissing) << "the test's program folder has no CVSetUp.exe";
     EXPECT_EQ(document.GetPathName(), project);
     EXPECT_EQ(document.GetTitle(), "site.qst");
     // The build wrote the package, not site.qst: the change made before it is still unsaved.
@@ -304,6 +305,26 @@ TEST_F(Corvan2DocTest, FailedSaveLeavesThePreviousFileAndTheDocument)
     EXPECT_EQ(document.GetPathName(), project);
     EXPECT_EQ(document.GetScript().filePath, project);
     EXPECT_TRUE(document.IsModified());
+}
+
+TEST_F(Corvan2DocTest, BuildRefusingANameFailsWithMessage6AndNamesIt)
+{
+    WriteBytes(work / "drivers" / "a" / "driver.inf", "[Version]\r\n");
+    WriteBytes(work / "drivers" / "b" / "what?.txt", "bytes");
+    CCorvan2Doc document(Environment(), table);
+    FillDocument(document);
+    const fs::path package = work / "out" / "site.exe";
+    fs::create_directories(package.parent_path());
+
+    const DocumentResult result = document.SaveDocument(package);
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.message, 6);
+    EXPECT_FALSE(result.fileMessage);
+    ASSERT_TRUE(result.refusal.has_value());
+    EXPECT_EQ(result.refusal->path, "what?.txt");
+    EXPECT_EQ(result.refusal->folder, work / "drivers" / "b");
+    EXPECT_EQ(result.status.text(), result.refusal->Describe());
+    EXPECT_FALSE(fs::exists(package));
 }
 
 TEST_F(Corvan2DocTest, ViewModeRefusesOpenAndSaveAndNeverMarksModified)

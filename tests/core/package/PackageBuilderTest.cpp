@@ -301,6 +301,90 @@ TEST_F(PackageBuilderTest, FailedOrCancelledBuildKeepsTheOldOutputAndRemovesTheS
     }
 }
 
+TEST_F(PackageBuilderTest, NameAWindowsClientCannotHoldIsRefusedAndNothingIsWritten)
+{
+    addPrinter("P", {driver(0), driver(1)});
+    fs::create_directories(out());
+    const fs::path fresh = out() / "fresh.exe";
+    const fs::path kept = out() / "kept.exe";
+    WriteFileBytes(kept, "the package built yesterday");
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        std::function<void()> mend;
+        NameFault fault;
+        std::string path;
+        fs::path folder;
+    };
+    const std::vector<Case> cases = {
+        {"driver file", [this] { WriteFileBytes(driver(1) / "sub" / "x|y", "x"); },
+         [this] { fs::remove_all(driver(1) / "sub"); }, NameFault::ForbiddenCharacter, "sub/x|y", driver(1)},
+        {"driver folder on the way to a file", [this] { WriteFileBytes(driver(0) / "x64." / "RX.DLL", "x"); },
+         [this] { fs::remove_all(driver(0) / "x64."); }, NameFault::TrailingDotOrBlank, "x64.", driver(0)},
+        {"utility file", [this] { m_program.writeFile("Utilities/Viewer/bin/LPT1.log", "x"); },
+         [this] { fs::remove_all(m_program.file("Utilities")); }, NameFault::DeviceName,
+         "Utilities/Viewer/bin/LPT1.log", m_program.path()},
+        {"program subfolder", [this] { m_program.writeFile("Back\\slash/index.txt", "x"); },
+         [this] { fs::remove_all(m_program.file("Back\\slash")); }, NameFault::ForbiddenCharacter, "Back\\slash", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.spoil();
+        for (const fs::path& output : {fresh, kept}) {
+            PackageBuilder build = builder();
+            EXPECT_FALSE(build.BuildPackage(m_script, output));
+            ASSERT_TRUE(build.refusal().has_value()) << build.status().text();
+            EXPECT_EQ(build.refusal()->fault, c.fault);
+            EXPECT_EQ(build.refusal()->path, c.path);
+            EXPECT_EQ(build.refusal()->folder, c.folder);
+            EXPECT_NE(build.status().text().find("\"" + c.path + "\""), std::string::npos) << build.status().text();
+            EXPECT_FALSE(fs::exists(build.lastStagingFolder()));
+        }
+        EXPECT_EQ(FolderNames(out()), std::vector<std::string>{"kept.exe"});
+        EXPECT_EQ(ReadFileBytes(kept), "the package built yesterday");
+        c.mend();
+    }
+    PackageBuilder mended = builder();
+    EXPECT_TRUE(mended.BuildPackage(m_script, fresh)) << mended.status().text();
+    EXPECT_FALSE(mended.refusal().has_value());
+
+    // The template takes the output's name: one Windows cannot hold is refused at the package's top level.
+    PackageBuilder device = builder();
+    EXPECT_FALSE(device.BuildPackage(m_script, out() / "aux.exe"));
+    ASSERT_TRUE(device.refusal().has_value());
+    EXPECT_EQ(device.refusal()->path, "aux.qst");
+    EXPECT_FALSE(fs::exists(out() / "aux.exe"));
+}
+
+TEST_F(PackageBuilderTest, NamesThatDifferOnlyInLetterCaseAreRefused)
+{
+    addPrinter("P", {driver(0)});
+    fs::create_directories(out());
+    const fs::path output = out() / "p.exe";
+
+    WriteFileBytes(driver(0) / "Readme.txt", "one");
+    WriteFileBytes(driver(0) / "README.TXT", "two");
+    PackageBuilder driverTwins = builder();
+    EXPECT_FALSE(driverTwins.BuildPackage(m_script, output));
+    ASSERT_TRUE(driverTwins.refusal().has_value()) << driverTwins.status().text();
+    EXPECT_EQ(driverTwins.refusal()->fault, NameFault::NameTwin);
+    EXPECT_EQ(driverTwins.refusal()->path, "Readme.txt");
+    EXPECT_EQ(driverTwins.refusal()->other, "README.TXT");
+    EXPECT_EQ(driverTwins.refusal()->folder, driver(0));
+    EXPECT_FALSE(fs::exists(output));
+    fs::remove(driver(0) / "README.TXT");
+
+    // A program subfolder that a client would merge with the package's own information folder.
+    m_program.writeFile("Setting/notes.txt", "mine");
+    PackageBuilder topTwins = builder();
+    EXPECT_FALSE(topTwins.BuildPackage(m_script, output));
+    ASSERT_TRUE(topTwins.refusal().has_value()) << topTwins.status().text();
+    EXPECT_EQ(topTwins.refusal()->path, "Setting");
+    EXPECT_EQ(topTwins.refusal()->other, "SETTING");
+    EXPECT_TRUE(topTwins.refusal()->folder.empty());
+    EXPECT_FALSE(fs::exists(output));
+}
+
 TEST_F(PackageBuilderTest, ProgressCountsUpToItsTotal)
 {
     addPrinter("P", {driver(0), driver(1)});

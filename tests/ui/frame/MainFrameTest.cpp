@@ -12,6 +12,7 @@
 #include "ui/frame/MdiClient.h"
 #include "ui/frame/WindowPlacement.h"
 #include "ui/leftpane/LeftPane.h"
+#include "ui/project/Corvan2View.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
 #include "ui/shared/RetextRegistry.h"
@@ -321,6 +322,18 @@ TEST_F(MainFrameTest, ProjectCommandsFollowTheOpenWindows)
     ASSERT_EQ(m_frame->Children().size(), 2u);
     ASSERT_TRUE(m_frame->OnCommand(ID_WINDOW_CLOSE_ALL));
     EXPECT_TRUE(WaitFor([this] { return m_frame->Children().empty(); }));
+}
+
+TEST_F(MainFrameTest, AProjectsNoticeTakesThePlaceOfTheIdleTextAndOutlastsARetext)
+{
+    ASSERT_TRUE(m_frame->NewDocument());
+    const QString idle = m_frame->StatusPane()->text();
+    const QString notice = QStringLiteral("The package was built without the client installer.");
+    emit m_frame->Children().front()->View()->statusNotice(notice);
+    EXPECT_EQ(m_frame->StatusPane()->text(), notice);
+    EXPECT_GT(m_frame->StatusPane()->width(), m_frame->StatusPane()->fontMetrics().horizontalAdvance(idle));
+    m_frame->Retext();
+    EXPECT_EQ(m_frame->StatusPane()->text(), notice);
 }
 
 TEST_F(MainFrameTest, ProjectsOpenedBeforeTheFrameIsShownCascadeInItsWholeClientArea)

@@ -6,6 +6,7 @@
 
 #include "ProjectViewTestSupport.h"
 #include "core/model/ViewMode.h"
+#include "ui/dialogs/PackageSigningFields.h"
 #include "ui/dialogs/ProjectSaveDialog.h"
 #include "ui/project/Corvan2ViewIds.h"
 #include "ui/project/Tab_DriverInfo.h"
@@ -476,12 +477,14 @@ TEST_F(Corvan2ViewTest, CreatePackageThroughItsDialogs)
     document.SetModifiedFlag(true);
     QSignalSpy recent(view.get(), &CCorvan2View::recentFileAdded);
     QSignalSpy built(view.get(), &CCorvan2View::packageBuilt);
+    QSignalSpy notices(view.get(), &CCorvan2View::statusNotice);
     const auto stagingBefore = test::BuildFolder::StagingFolders();
     const fs::path package = output / "office.exe";
 
     test::ModalScript dialogs;
     dialogs.Then(test::ModalScript::Named(ProjectSaveDialog::kObjectName), [&](QWidget* modal) {
         auto* dialog = static_cast<QFileDialog*>(modal);
+        EXPECT_NE(dialog->findChild<PackageSigningFields*>(), nullptr);
         EXPECT_EQ(dialog->windowTitle(), "Create Package");
         EXPECT_EQ(dialog->nameFilters(), QStringList{"Printer Package (*.exe)"});
         EXPECT_EQ(dialog->defaultSuffix(), "exe");
@@ -506,6 +509,9 @@ TEST_F(Corvan2ViewTest, CreatePackageThroughItsDialogs)
     ASSERT_EQ(built.count(), 1);
     EXPECT_EQ(built.at(0).at(0).toString().toStdString(), package.string());
     EXPECT_EQ(test::BuildFolder::StagingFolders(), stagingBefore);
+    // The test's program folder has no CVSetUp.exe: the package installs nothing, and the status bar says so.
+    ASSERT_EQ(notices.count(), 1);
+    EXPECT_TRUE(notices.at(0).at(0).toString().contains("CVSetUp.exe")) << notices.at(0).at(0).toString().toStdString();
 
     // A package the document can open again.
     CCorvan2Doc reopened{build.Environment()};
@@ -541,6 +547,53 @@ TEST_F(Corvan2ViewTest, FailedBuildShowsItsMessageAndLeavesNothingBehind)
     EXPECT_TRUE(document.IsModified());
     EXPECT_EQ(recent.count(), 0);
     EXPECT_EQ(built.count(), 0);
+}
+
+TEST_F(Corvan2ViewTest, RefusedNameAndFailedSigningAreShownWithTheirDetail)
+{
+    fs::create_directories(output);
+    auto view = MakeView(document);
+    AddValid(document, "Office");
+    document.UpdateAllViews();
+    const fs::path package = output / "office.exe";
+    const fs::path key = build.folder().path() / "keys" / "missing.pfx";
+    const auto fill = [&](const QString& keyFile) {
+        return [&, keyFile](QWidget* modal) {
+            auto* fields = modal->findChild<PackageSigningFields*>();
+            ASSERT_NE(fields, nullptr);
+            fields->findChild<QLineEdit*>(PackageSigningFields::kKeyEditName)->setText(keyFile);
+            test::ModalScript::ChooseFile(modal, QString::fromStdString(package.string()));
+        };
+    };
+
+    // Signing is checked first; the dialog's settings are kept for the next package.
+    test::ModalScript signing;
+    signing.Then(test::ModalScript::Named(ProjectSaveDialog::kObjectName), fill(QString::fromStdString(key.string())));
+    view->OnCommand(ID_FILE_CREATE_PACKAGE);
+    EXPECT_TRUE(signing.done());
+    EXPECT_EQ(messages.shown, std::vector<int>{6});
+    ASSERT_EQ(messages.details.size(), 1u);
+    EXPECT_EQ(messages.details[0].rfind("The package could not be signed:\n", 0), 0u) << messages.details[0];
+    EXPECT_NE(messages.details[0].find(key.string()), std::string::npos) << messages.details[0];
+    EXPECT_EQ(PackageSigningFields::Remembered().keyFile, key);
+    EXPECT_FALSE(fs::exists(package));
+
+    build.folder().writeFile("drivers/rx/x64/x|y", "x");
+    test::ModalScript refused;
+    refused.Then(test::ModalScript::Named(ProjectSaveDialog::kObjectName), [&](QWidget* modal) {
+        auto* edit = modal->findChild<QLineEdit*>(PackageSigningFields::kKeyEditName);
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->text().toStdString(), key.string()) << "the last settings come back";
+        fill(QString())(modal);
+    });
+    view->OnCommand(ID_FILE_CREATE_PACKAGE);
+    EXPECT_TRUE(refused.done());
+    EXPECT_EQ(messages.shown, (std::vector<int>{6, 6}));
+    ASSERT_EQ(messages.details.size(), 2u);
+    EXPECT_EQ(messages.details[1], "Name: x64/x|y\nIn the folder: " + build.driverFolder.string() +
+                                       "\nThe name holds the character \"|\", which Windows file names cannot hold.");
+    EXPECT_TRUE(PackageSigningFields::Remembered().keyFile.empty());
+    EXPECT_FALSE(fs::exists(package));
 }
 
 TEST_F(Corvan2ViewTest, CloseAllClosesEveryProjectWindow)
