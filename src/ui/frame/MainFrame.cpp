@@ -27,6 +27,7 @@
 #include "ui/project/PackageBuildRunner.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
+#include "ui/shared/ListCtrl_Printer.h"
 #include "ui/shared/MessageService.h"
 #include "ui/shared/ProductArt.h"
 #include "ui/shared/RetextRegistry.h"
@@ -49,6 +50,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <optional>
 
@@ -170,6 +172,14 @@ bool CMainFrame::Create(std::uint16_t language)
     return true;
 }
 
+namespace {
+
+// The commands whose keys act on the printers of the list with the focus.
+constexpr std::array<int, 5> kPrinterListKeyCommands = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR,
+                                                        ID_EDIT_SELECT_ALL};
+
+} // namespace
+
 // ---- construction ---------------------------------------------------------------------------------
 
 void CMainFrame::createActions()
@@ -201,6 +211,10 @@ void CMainFrame::createActions()
     };
     for (const auto& [id, key] : shortcuts)
         m_commands->Find(id)->setShortcut(key);
+    // The editing keys remove, copy and select printers only while the printer list has the focus; in a
+    // text field, combo box or check box they do what they do there (a text field takes them first).
+    for (const int id : kPrinterListKeyCommands)
+        m_commands->Find(id)->installEventFilter(this);
     for (const int id : m_commands->Ids())
         addAction(m_commands->Find(id));
 }
@@ -939,6 +953,27 @@ void CMainFrame::ResetLayout()
         child->PlaceDefault(others);
     }
     m_mdi->viewport()->update();
+}
+
+bool CMainFrame::PrinterListHasFocus() const
+{
+    const CChildFrame* child = ActiveChild();
+    const QWidget* focus = QApplication::focusWidget();
+    if (child == nullptr || focus == nullptr)
+        return false;
+    const QWidget* list = child->View()->ListCtrl();
+    return focus == list || list->isAncestorOf(focus);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Shortcut && !PrinterListHasFocus()) {
+        for (const int id : kPrinterListKeyCommands) {
+            if (watched == m_commands->Find(id))
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 bool CMainFrame::closeChildrenForExit()

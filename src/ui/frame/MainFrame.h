@@ -124,6 +124,9 @@ public:
 
     CChildFrame* ActiveChild() const;
     std::vector<CChildFrame*> Children() const;
+    // Whether the keyboard focus lies in the active project's printer list: only there do the editing
+    // keys act on printers.
+    bool PrinterListHasFocus() const;
 
     // Who shows short notices (the name of the next language); by default a message box.
     using NoticePresenter = std::function<void(const QString& caption, const QString& text)>;
@@ -144,6 +147,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Holds back the editing keys of the printer list while the focus is elsewhere.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void registerCommands();

@@ -13,11 +13,18 @@
 #include "ui/frame/WindowPlacement.h"
 #include "ui/leftpane/LeftPane.h"
 #include "ui/project/Corvan2View.h"
+#include "ui/project/Tab_PrinterInfoIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
+#include "ui/shared/ListCtrl_Printer.h"
+#include "ui/shared/PrinterMimeData.h"
 #include "ui/shared/RetextRegistry.h"
 
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -598,6 +605,60 @@ TEST_F(MainFrameTest, ABuiltPackageIsAnnouncedInTheStatusBarWithItsFolder)
     m_frame->SwitchLanguage(0x0407);
     EXPECT_EQ(notice->TextLabel()->toolTip(), "Das Paket wurde erstellt: " + package);
     EXPECT_EQ(notice->FolderButton()->text(), "Im Ordner zeigen");
+}
+
+// The editing keys act where the user looks: with the focus in the printer name, the model box or the
+// test-print box, Delete, Ctrl+X, Ctrl+C and Ctrl+A leave the printers alone (the name field edits its
+// text); in the printer list Delete removes the selected printer.
+TEST_F(MainFrameTest, EditingKeysActOnPrintersOnlyWhileTheListHasTheFocus)
+{
+    m_frame->show();
+    QApplication::setActiveWindow(m_frame.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
+    m_frame->NewDocument();
+    CChildFrame* child = m_frame->Children()[0];
+    CCorvan2Doc& document = child->Document();
+    ASSERT_NE(document.AddPrinter(), nullptr);
+    document.UpdateAllViews();
+    CCorvan2View* view = child->View();
+    view->ListCtrl()->SelectItems({0});
+    view->Tabs()->setCurrentIndex(CCorvan2View::kPrinterPage);
+    Settle();
+    const std::string name = document.GetScript().printers.at(0)->printerName;
+    QGuiApplication::clipboard()->clear();
+
+    auto* nameField = qobject_cast<QLineEdit*>(FindControl(view, printerinfo::IDC_PRINTER_NAME));
+    ASSERT_NE(nameField, nullptr);
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_C, Qt::ControlModifier},
+        {Qt::Key_A, Qt::ControlModifier}};
+    for (const int control : {printerinfo::IDC_PRINTER_NAME, printerinfo::IDC_MODEL, printerinfo::IDC_TEST_PRINT}) {
+        QWidget* widget = FindControl(view, control);
+        ASSERT_NE(widget, nullptr) << control;
+        widget->setFocus();
+        ASSERT_TRUE(widget->hasFocus()) << control;
+        if (widget == nameField)
+            nameField->end(false);
+        EXPECT_FALSE(m_frame->PrinterListHasFocus());
+        for (const auto& [key, modifiers] : keys) {
+            QTest::keyClick(widget, key, modifiers);
+            EXPECT_EQ(document.GetCount(), 1u) << control << " " << key;
+        }
+        EXPECT_EQ(view->ListCtrl()->SelectedRecords().size(), 1u) << control;
+    }
+    EXPECT_FALSE(HasPrinterData(ClipboardData())) << "Ctrl+C in a control copies no printer";
+    // In the name field Delete edits the name.
+    nameField->setFocus();
+    nameField->setCursorPosition(0);
+    QTest::keyClick(nameField, Qt::Key_Delete);
+    EXPECT_EQ(nameField->text().toStdString(), name.substr(1));
+    EXPECT_EQ(document.GetScript().printers.at(0)->printerName, name.substr(1));
+
+    view->ListCtrl()->CurrentView()->setFocus();
+    ASSERT_TRUE(m_frame->PrinterListHasFocus());
+    QTest::keyClick(view->ListCtrl()->CurrentView(), Qt::Key_Delete);
+    EXPECT_EQ(document.GetCount(), 0u);
+    EXPECT_TRUE(m_environment.messages.questions.empty());
 }
 
 // After the layout of a first start, every button of both toolbars shows, in every delivered language:
