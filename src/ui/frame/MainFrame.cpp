@@ -580,6 +580,21 @@ void CMainFrame::UpdateCommands()
         child->SyncTitle();
     m_commands->Update([this](int id, bool& enabled, bool& checked) { UpdateCommand(id, enabled, checked); });
     refreshRecentFileItems();
+    refreshAddPrinterTip();
+}
+
+void CMainFrame::refreshAddPrinterTip()
+{
+    const CChildFrame* child = ActiveChild();
+    const bool full = child != nullptr && !IsViewMode() && child->View()->ListCtrl()->IsFull();
+    const QString why = full ? ItemText(kSectionStatusNotice, kNoticeProjectFull) : QString();
+    for (QAction* button : m_projectBar->actions()) {
+        if (CommandTable::CommandId(button) == ID_PRINTER_ADD) {
+            button->setToolTip(full ? why : plainCommandText(ItemText(kSectionToolbar, ID_PRINTER_ADD)));
+            button->setStatusTip(why);
+        }
+    }
+    m_commands->Find(ID_PRINTER_ADD)->setStatusTip(why);
 }
 
 void CMainFrame::scheduleUpdate()
@@ -802,6 +817,7 @@ std::int64_t CMainFrame::WindowHandleValue() const
 void CMainFrame::SaveWindowState()
 {
     m_settings.SetString(kSettingBarState, saveState().toHex().toUpper().toStdString());
+    m_settings.SetInt(kSettingStatusBar, statusBar()->isHidden() ? 0 : 1);
     if (m_dockingBar->isFloating()) {
         const QSize floating = m_dockingBar->FloatingSize();
         const QSize outer = m_dockingBar->frameGeometry().size();
@@ -838,6 +854,7 @@ bool CMainFrame::RestoreWindowState()
     const QByteArray barState = QByteArray::fromHex(QByteArray::fromStdString(m_settings.GetString(kSettingBarState)));
     if (!barState.isEmpty())
         restoreState(barState);
+    statusBar()->setVisible(m_settings.GetInt(kSettingStatusBar, 1) != 0);
 
     if (m_dockingBar->isFloating()) {
         const QRect desktop = screen() ? screen()->virtualGeometry() : QRect(0, 0, 4096, 4096);

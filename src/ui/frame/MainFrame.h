@@ -165,6 +165,8 @@ private:
     void onChildActivated(QMdiSubWindow* window);
     void onTabMenu(CChildFrame* frame, const QPoint& globalPos);
     void refreshRecentFileItems();
+    // The Add Printer button and menu item say why they are off when the project holds its one printer.
+    void refreshAddPrinterTip();
     void refreshWindowList();
     void scheduleUpdate();
     void settleLayout();

@@ -30,6 +30,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
@@ -403,6 +404,8 @@ TEST_F(MainFrameTest, ThePlacementIsStoredAsEightyEightDigitsAndRestored)
 {
     m_frame->show();
     m_frame->setGeometry(120, 80, 700, 500);
+    ASSERT_TRUE(m_frame->OnCommand(ID_VIEW_STATUS_BAR));
+    ASSERT_TRUE(m_frame->statusBar()->isHidden());
     m_frame->SaveWindowState();
 
     const std::string stored = m_environment.settings().GetString("Placement");
@@ -420,6 +423,13 @@ TEST_F(MainFrameTest, ThePlacementIsStoredAsEightyEightDigitsAndRestored)
     ASSERT_TRUE(restored->RestoreWindowState());
     EXPECT_EQ(restored->geometry(), m_frame->normalGeometry());
     EXPECT_FALSE(restored->windowState() & Qt::WindowMaximized);
+    // The status bar stays hidden, like the other bars; shown again, it comes back shown.
+    EXPECT_TRUE(restored->statusBar()->isHidden());
+    ASSERT_TRUE(restored->OnCommand(ID_VIEW_STATUS_BAR));
+    restored->SaveWindowState();
+    const auto again = makeFrame();
+    ASSERT_TRUE(again->RestoreWindowState());
+    EXPECT_FALSE(again->statusBar()->isHidden());
 }
 
 TEST_F(MainFrameTest, AMaximisedFrameComesBackMaximisedAndLowerCaseDigitsAreRead)
@@ -659,6 +669,42 @@ TEST_F(MainFrameTest, EditingKeysActOnPrintersOnlyWhileTheListHasTheFocus)
     QTest::keyClick(view->ListCtrl()->CurrentView(), Qt::Key_Delete);
     EXPECT_EQ(document.GetCount(), 0u);
     EXPECT_TRUE(m_environment.messages.questions.empty());
+}
+
+// Add Printer, off because the project holds its one printer, says why in its tooltip and status text;
+// with the printer gone it is on again with its own tooltip.
+TEST_F(MainFrameTest, AddPrinterOffForAFullProjectSaysWhy)
+{
+    m_frame->NewDocument();
+    CChildFrame* child = m_frame->Children()[0];
+    const auto addButton = [this]() -> QAction* {
+        for (QAction* button : m_frame->findChild<QToolBar*>(QStringLiteral("ProjectToolBar"))->actions()) {
+            if (CommandTable::CommandId(button) == ID_PRINTER_ADD)
+                return button;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(addButton(), nullptr);
+    m_frame->UpdateCommands();
+    const QString ownTip = addButton()->toolTip();
+    EXPECT_TRUE(addButton()->isEnabled());
+    EXPECT_TRUE(addButton()->statusTip().isEmpty());
+
+    ASSERT_NE(child->Document().AddPrinter(), nullptr);
+    child->Document().UpdateAllViews();
+    m_frame->UpdateCommands();
+    const QString why = "A project holds one printer. Start a new project for the next printer.";
+    EXPECT_FALSE(addButton()->isEnabled());
+    EXPECT_EQ(addButton()->toolTip(), why);
+    EXPECT_EQ(addButton()->statusTip(), why);
+    EXPECT_EQ(m_frame->CommandAction(ID_PRINTER_ADD)->statusTip(), why);
+
+    child->Document().GetScript().printers.clear();
+    child->Document().UpdateAllViews();
+    m_frame->UpdateCommands();
+    EXPECT_TRUE(addButton()->isEnabled());
+    EXPECT_EQ(addButton()->toolTip(), ownTip);
+    EXPECT_TRUE(m_frame->CommandAction(ID_PRINTER_ADD)->statusTip().isEmpty());
 }
 
 // After the layout of a first start, every button of both toolbars shows, in every delivered language:
