@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QThread>
 #include <QTimer>
@@ -218,8 +219,8 @@ using test::WaitFor;
 
 // Types names into the file-name field of a file dialog, as the user would. The dialog reads its folder
 // in the background and, once it has, selects the file it was opened with, which replaces the field's
-// text: the names are typed again until the field has kept them for 300 ms and the dialog has taken all
-// `count` of them (or 3 s passed).
+// text: typing waits for the folder's entries, and the names are typed again until the field has kept
+// them for 300 ms and the dialog has taken all `count` of them (or 3 s passed).
 inline void TypeFileNames(QFileDialog& dialog, const QString& names, int count = 1)
 {
     auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -227,6 +228,16 @@ inline void TypeFileNames(QFileDialog& dialog, const QString& names, int count =
         return;
     QElapsedTimer clock;
     clock.start();
+    // First the folder's entries, so that the selection the dialog makes on reading them comes before
+    // the typing.
+    if (const auto* model = dialog.findChild<QFileSystemModel*>()) {
+        const QModelIndex folder = model->index(dialog.directory().absolutePath());
+        while (model->rowCount(folder) == 0 && clock.elapsed() < 2000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+    }
+    clock.restart();
     QElapsedTimer kept;
     kept.start();
     while (clock.elapsed() < 3000) {

@@ -936,17 +936,15 @@ TEST_F(MainFrameTest, AnIncompleteProjectIsSavedAnywayWhenTheUserWantsIt)
     EXPECT_EQ(frametest::SavedPrinterNames(file),
               std::vector<std::string>{child->Document().GetScript().printers.at(0)->printerName});
 
-    // Saving anyway under a package's name builds nothing.
+    // Saving anyway under a package's name builds nothing: the check's message comes again.
     const std::filesystem::path package = m_environment.folder() / "draft.exe";
-    const auto packageWatch = WhenDocumentDialogOpens([&package](QFileDialog& dialog) {
-        frametest::TypeFileNames(dialog, text(package));
-        frametest::Accept(dialog);
-    });
-    m_environment.messages.questionAnswers = {kAnswerYes};
-    ASSERT_TRUE(m_frame->OnCommand(ID_FILE_SAVE_AS));
+    CCorvan2View* view = child->View();
+    EXPECT_FALSE(view->MaySaveTo(package, CCorvan2View::SaveCheck::SaveAnyway));
+    EXPECT_EQ(m_environment.messages.shown.size(), 2u);
+    EXPECT_TRUE(view->MaySaveTo(file, CCorvan2View::SaveCheck::SaveAnyway));
+    EXPECT_FALSE(view->MaySaveTo(file, CCorvan2View::SaveCheck::Stop));
     EXPECT_FALSE(std::filesystem::exists(package));
-    EXPECT_EQ(m_environment.messages.shown.size(), 3u); // the check's message, before and after the dialog
-    EXPECT_EQ(child->Document().GetPathName(), file);
+    EXPECT_EQ(m_environment.messages.shown.size(), 2u);
 }
 
 TEST_F(MainFrameTest, RecentFilesAreListedAndOneThatIsGoneLeavesTheList)
