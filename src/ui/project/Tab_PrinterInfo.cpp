@@ -4,9 +4,8 @@
 #include "core/document/Corvan2Doc.h"
 #include "core/model/ViewMode.h"
 #include "core/platform/Profile.h"
-#include "core/util/MessageNumbers.h"
 #include "ui/project/Tab_PrinterInfoIds.h"
-#include "ui/shared/MessageService.h"
+#include "ui/shared/DialogTexts.h"
 #include "ui/shared/TabHost.h"
 
 #include <QButtonGroup>
@@ -154,6 +153,19 @@ int CTab_PrinterInfo::FocusTarget(int controlId) const
     return controlId == IDC_MODEL_NAME_EDIT ? IDC_MODEL : controlId;
 }
 
+QString CTab_PrinterInfo::FullFieldHint(const QLineEdit* field) const
+{
+    return field == m_name ? ItemText(Section(), kHintNameFull) : QString();
+}
+
+QString CTab_PrinterInfo::RefusedKeyHint(const QLineEdit* field, const QString& keyText) const
+{
+    const std::string typed = keyText.toStdString();
+    if (field != m_name || WithoutForbiddenCharacters(typed) == typed)
+        return {};
+    return ItemText(Section(), kHintNameCharacters);
+}
+
 bool CTab_PrinterInfo::ReadControls()
 {
     const bool nameFits = ReadText(m_name, m_values.printerName);
@@ -251,8 +263,9 @@ void CTab_PrinterInfo::onNameEdited()
     if (!BeginEdit())
         return;
     const std::string cleaned = WithoutForbiddenCharacters(m_values.printerName);
+    // Typed characters are refused before they arrive (RefusedKeyHint); pasted ones are removed here.
     if (cleaned != m_values.printerName)
-        ShowMessage(kMessageTextTooLong);
+        ShowFieldHint(m_name, ItemText(Section(), kHintNameCharacters));
     m_values.printerName = cleaned;
     ApplyToSelection([&cleaned](CPrinterInfoEx& record) { record.SetPrinterName(cleaned); });
     WriteControls();

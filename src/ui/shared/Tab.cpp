@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -339,8 +340,36 @@ int CTab::shortcutCommand(const QEvent* event) const
     }
 }
 
+void CTab::ShowFieldHint(QLineEdit* field, const QString& text)
+{
+    const bool sameBurst = m_hintClock.isValid() && m_hintClock.elapsed() < kHintBurstMilliseconds;
+    m_hintClock.restart();
+    if (sameBurst || text.isEmpty())
+        return;
+    if (m_hintPresenter)
+        m_hintPresenter(field, text);
+    else
+        QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text, field);
+}
+
 bool CTab::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        // A key that a field refuses, or that would add a character to a full one, is refused there with
+        // a hint, not silently.
+        auto* field = qobject_cast<QLineEdit*>(watched);
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool typing = field && !field->isReadOnly() && !key->text().isEmpty() && key->text().front().isPrint()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (typing) {
+            if (const QString refused = RefusedKeyHint(field, key->text()); !refused.isEmpty()) {
+                ShowFieldHint(field, refused);
+                return true;
+            }
+            if (!field->hasSelectedText() && field->text().size() >= field->maxLength())
+                ShowFieldHint(field, FullFieldHint(field));
+        }
+    }
     if (m_commandHandler) {
         if (const int command = shortcutCommand(event)) {
             // Claiming the shortcut makes the key arrive here as a key press instead of firing a

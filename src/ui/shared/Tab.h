@@ -6,6 +6,8 @@
 #include "core/model/PrinterInfo.h"
 #include "ui/shared/ControlId.h"
 
+#include <QElapsedTimer>
+#include <QString>
 #include <QWidget>
 
 #include <cstddef>
@@ -38,6 +40,8 @@ public:
     static constexpr int kLengthMessageItem = 61716;
     // The tooltip of control id is item kTooltipItemBase + id of the tab's text section.
     static constexpr int kTooltipItemBase = 100000;
+    // Refusals closer together than this belong to one burst of typing and share one hint.
+    static constexpr int kHintBurstMilliseconds = 1500;
 
     CTab(TabHost& host, int dialogId, std::string_view section, QWidget* parent);
 
@@ -52,6 +56,10 @@ public:
     // false when the tab has no such visible control.
     bool FocusControl(int controlId);
     void SetCommandHandler(CommandHandler handler) { m_commandHandler = std::move(handler); }
+    // Who shows a short hint beside a text field; by default a tooltip under the field, which leaves the
+    // keyboard with it.
+    using HintPresenter = std::function<void(QLineEdit* field, const QString& text)>;
+    void SetHintPresenter(HintPresenter presenter) { m_hintPresenter = std::move(presenter); }
 
     bool IsUpdating() const { return m_updating; }
     const LayoutTable& Layout() const { return m_layout; }
@@ -127,6 +135,14 @@ protected:
     virtual void OnRetext() {}
     // The control that receives the focus asked for controlId; controlId itself by default.
     virtual int FocusTarget(int controlId) const { return controlId; }
+    // The hint for a key that a full text field refuses; none by default.
+    virtual QString FullFieldHint(const QLineEdit* /*field*/) const { return {}; }
+    // The hint for a typed text that field refuses outright (the key never reaches it); none, so every
+    // key is taken, by default.
+    virtual QString RefusedKeyHint(const QLineEdit* /*field*/, const QString& /*keyText*/) const { return {}; }
+    // Shows a hint beside field, once per burst of typing: refusals that follow each other within
+    // kHintBurstMilliseconds share the hint of the first.
+    void ShowFieldHint(QLineEdit* field, const QString& text);
 
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -148,6 +164,8 @@ private:
     CommandHandler m_commandHandler;
     Selection m_selection;
     std::map<const QLineEdit*, std::size_t> m_limits;
+    HintPresenter m_hintPresenter;
+    QElapsedTimer m_hintClock;
     bool m_updating = false;
     bool m_marksModified = false;
 };

@@ -133,23 +133,49 @@ TEST_F(PrinterInfoTest, PlaceholderAddressesShowEmpty)
     EXPECT_EQ(address()->text(), QString());
 }
 
-TEST_F(PrinterInfoTest, ForbiddenCharactersAreRemovedWithOneMessage)
+// A forbidden character is dropped where it was typed, with one hint beside the name per burst of
+// typing and no message box that would take the following keys; a full name refuses the next character
+// with a hint of its own.
+TEST_F(PrinterInfoTest, RefusedCharactersGiveOneHintBesideTheNamePerBurst)
 {
+    std::vector<QString> hints;
+    tab->SetHintPresenter([&](QLineEdit* field, const QString& text) {
+        EXPECT_EQ(field, name());
+        hints.push_back(text);
+    });
     select({first});
     name()->clear();
     name()->insert(QStringLiteral("A!B,C\\D"));
 
     EXPECT_EQ(first->printerName, "ABCD");
     EXPECT_EQ(name()->text(), QStringLiteral("ABCD"));
-    EXPECT_EQ(messages.shown, (std::vector<int>{kMessageTextTooLong}));
+    EXPECT_EQ(hints, std::vector<QString>{"A printer name cannot contain !, a comma or \\."});
     EXPECT_TRUE(host.doc.IsModified());
     EXPECT_EQ(host.otherViewUpdates, 1);
     ASSERT_EQ(host.edited.size(), 1u);
     EXPECT_EQ(host.edited.front(), std::vector<CPrinterInfoEx*>{first});
 
-    QTest::keyClicks(name(), "E");
-    EXPECT_EQ(first->printerName, "ABCDE");
-    EXPECT_EQ(messages.shown.size(), 1u) << "a clean name shows nothing";
+    // Within the same burst: no second hint, and the next key lands where the refused one was typed.
+    name()->setCursorPosition(2);
+    QTest::keyClicks(name(), "!x");
+    EXPECT_EQ(first->printerName, "ABxCD");
+    EXPECT_EQ(hints.size(), 1u);
+
+    // After a pause the next refusal is told again.
+    QTest::qWait(ui::CTab::kHintBurstMilliseconds + 100);
+    QTest::keyClicks(name(), ",");
+    EXPECT_EQ(first->printerName, "ABxCD");
+    ASSERT_EQ(hints.size(), 2u);
+
+    QTest::qWait(ui::CTab::kHintBurstMilliseconds + 100);
+    name()->selectAll();
+    name()->insert(QString(31, QLatin1Char('N')));
+    name()->end(false);
+    QTest::keyClicks(name(), "O");
+    EXPECT_EQ(first->printerName, std::string(31, 'N'));
+    ASSERT_EQ(hints.size(), 3u);
+    EXPECT_EQ(hints.back(), "The printer name cannot be longer.");
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(PrinterInfoTest, LongNameIsCutToWholeCharactersAfterTheLengthMessage)
