@@ -875,6 +875,9 @@ bool CMainFrame::RestoreWindowState()
 
     applyPlacementGeometry(QRect(QPoint(placement->left, placement->top),
                                  QSize(placement->right - placement->left, placement->bottom - placement->top)));
+    // Projects opened before the placement came back were placed in the default client area: they are
+    // placed and sized anew in the one the frame has now, none larger than it.
+    placeChildrenAnew();
     // A window closed while minimised comes back in the state it would be restored to.
     const bool maximised = placement->showCmd == WindowPlacement::kShowMaximized
         || (placement->showCmd == WindowPlacement::kShowMinimized
@@ -959,6 +962,11 @@ void CMainFrame::ResetLayout()
     arrangeToolBarRows();
     m_dockingBar->show();
 
+    placeChildrenAnew();
+}
+
+void CMainFrame::placeChildrenAnew()
+{
     settleLayout();
     std::vector<CChildFrame*> children = Children();
     for (CChildFrame* child : children) {

@@ -184,6 +184,8 @@ private:
     void toggleWatermark();
     void openLogoLink();
     void applyPlacementGeometry(const QRect& rect);
+    // Cascades every project window anew in the client area as it is now.
+    void placeChildrenAnew();
     // Asks about every changed project, then closes every project window; false when the user keeps them.
     bool closeChildrenForExit();
 

@@ -432,6 +432,34 @@ TEST_F(MainFrameTest, ThePlacementIsStoredAsEightyEightDigitsAndRestored)
     EXPECT_FALSE(again->statusBar()->isHidden());
 }
 
+// On a later start the projects are opened before the stored placement comes back: they are placed and
+// sized anew in the client area of the restored frame, none larger than it.
+TEST_F(MainFrameTest, ProjectsOpenedBeforeARestoredPlacementFitItsClientArea)
+{
+    m_frame->NewDocument();
+    m_frame->NewDocument();
+    const QSize openedIn = m_frame->MdiClient()->maximumViewportSize();
+    WindowPlacement placement;
+    placement.left = 40;
+    placement.top = 30;
+    placement.right = 40 + 600;
+    placement.bottom = 30 + 450;
+    m_environment.settings().SetString("Placement", placement.ToText());
+    ASSERT_TRUE(m_frame->RestoreWindowState());
+    m_frame->show();
+    Settle();
+
+    const std::vector<CChildFrame*> children = m_frame->Children();
+    ASSERT_EQ(children.size(), 2u);
+    const QRect client = m_frame->MdiClient()->viewport()->rect();
+    ASSERT_LT(client.width(), openedIn.width() - 100);
+    EXPECT_EQ(children[0]->geometry(), client.adjusted(8, 8, -8, -8));
+    const int step = children[1]->CascadeStep();
+    EXPECT_EQ(children[1]->geometry(), children[0]->geometry().adjusted(step, step, 0, 0));
+    for (const CChildFrame* child : children)
+        EXPECT_TRUE(client.contains(child->geometry())) << child->geometry().width() << "x" << child->geometry().height();
+}
+
 TEST_F(MainFrameTest, AMaximisedFrameComesBackMaximisedAndLowerCaseDigitsAreRead)
 {
     WindowPlacement placement;
