@@ -13,7 +13,9 @@ For every language the script checks, against English (0000):
     and every text number they name present in the language;
   - per text the same placeholders (%1, %s, %d, ...) and the same escapes (\\n, \\t), as many times
     each; a keyboard accelerator (&) exactly where English has one; no outer double quotes that
-    English does not have (the reader strips them).
+    English does not have (the reader strips them);
+  - in Japanese, one wording per term (printer, model), no blank inside a katakana compound, and no
+    English words besides the names, key names and file names that stay as they are.
 
 It prints what is missing, extra or different, one line each, and exits with 1 on any difference,
 with 0 when every language matches. Standard library only.
@@ -37,6 +39,24 @@ PLACEHOLDER = re.compile(r"%(?:\d+|%|[-+ #0]*\d*(?:\.\d+)?(?:hh|h|ll|l|z)?[dioux
 ESCAPE = re.compile(r"\\[nt]")
 # A mnemonic: "&" followed by anything but another "&" ("&&" is a literal ampersand).
 MNEMONIC = re.compile(r"(?<!&)&(?!&)")
+
+# Wordings a language keeps to: (pattern that must not occur, what to write instead).
+TERMS = {
+    "0411": [
+        (re.compile(r"プリンタ(?!ー)"), "printer is プリンター"),
+        (re.compile(r"モデル|型番|型式"), "model is 機種"),
+        (re.compile(r"[\u30A1-\u30FF] +[\u30A1-\u30FF]"), "no blank inside a katakana compound"),
+    ],
+}
+# Latin words that a translation keeps: the product, maker and platform names, key names, file names.
+KEPT_WORDS = {"Pellora", "VARDO", "Copyright", "Corporation", "Ctrl", "Del", "Modelname", "dat", "Windows"}
+# Languages whose texts hold no other English word (a word with a lower-case letter; abbreviations such
+# as USB or MAC stay).
+NO_ENGLISH = {"0411"}
+LATIN_WORD = re.compile(r"[A-Za-z]*[a-z][A-Za-z]*")
+ADDRESS = re.compile(r"https?://\S+")
+# File names and extensions ("CVSetUp.exe", ".p12") stay as they are.
+FILE_NAME = re.compile(r"[\w-]*\.[A-Za-z][A-Za-z0-9]*\b")
 
 
 class Layout:
@@ -186,6 +206,20 @@ def compare_text(problems, where, english, translated):
         problems.append("%s: outer double quotes are stripped by the reader" % where)
 
 
+def check_wording(problems, language, texts):
+    """The terms and the English words of one language's texts."""
+    for number, (name, line, value) in sorted(texts.items()):
+        where = "%s:%d: text %d" % (name, line, number)
+        for pattern, rule in TERMS.get(language, []):
+            if pattern.search(value):
+                problems.append("%s: %r (%s)" % (where, value, rule))
+        if language in NO_ENGLISH:
+            plain = ESCAPE.sub(" ", FILE_NAME.sub(" ", ADDRESS.sub(" ", value)))
+            words = [word for word in LATIN_WORD.findall(plain) if word not in KEPT_WORDS]
+            if words:
+                problems.append("%s: English words %s in %r" % (where, words, value))
+
+
 def compare(english, table):
     problems = []
     language = table.language
@@ -288,6 +322,7 @@ def compare(english, table):
                                 name, line, title, k, number))
             for lower in sorted(set(wanted) - set(seen)):
                 problems.append("%s: [%s] missing item %s=%s" % (name, title, wanted[lower][0], wanted[lower][1]))
+    check_wording(problems, language, texts)
     return problems
 
 

@@ -6,6 +6,7 @@
 #include "ui/frame/FrameOptions.h"
 #include "ui/frame/MainFrameIds.h"
 #include "ui/shared/ProductArt.h"
+#include "ui/shared/ProgramFont.h"
 
 #include <QFile>
 
@@ -13,7 +14,6 @@ namespace pellora {
 
 namespace {
 
-constexpr int kNormalPointSize = 9;
 constexpr int kBoldPointSize = 12;
 
 // Ends the event loop when the watched window is closed (hidden, not merely minimised); other top-level
@@ -71,9 +71,7 @@ InteractiveStart::~InteractiveStart()
 
 QFont InteractiveStart::NormalFont(const QFont& desktop)
 {
-    QFont font(desktop);
-    font.setPointSize(kNormalPointSize);
-    return font;
+    return ui::ProgramFont(desktop);
 }
 
 QFont InteractiveStart::BoldFont(const QFont& desktop)

@@ -8,6 +8,7 @@
 #include "core/model/ViewMode.h"
 #include "core/platform/UserSettings.h"
 #include "core/script/ScriptFile.h"
+#include "core/util/IniFile.h"
 #include "core/util/Support.h"
 #include "support/StringTableFixture.h"
 #include "ui/frame/FrameOptions.h"
@@ -17,7 +18,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -92,7 +95,8 @@ inline std::string TableBody(const std::string& language, const SharedTexts& sha
     return body;
 }
 
-// Records every message and answers with a chosen button.
+// Records every message and answers with a chosen button; records every question and gives the
+// answers queued for it.
 class RecordingMessages final : public MessageService {
 public:
     struct Shown {
@@ -116,8 +120,26 @@ public:
         return answer;
     }
 
+    int AskQuestion(const QString& text, bool withCancel) override
+    {
+        questions.push_back({text, withCancel});
+        if (questionAnswers.empty())
+            return kAnswerCancel;
+        const int next = questionAnswers.front();
+        questionAnswers.erase(questionAnswers.begin());
+        return next;
+    }
+
+    struct Question {
+        QString text;
+        bool withCancel;
+    };
+
     std::vector<Shown> shown;
     int answer = kButtonYes;
+    std::vector<Question> questions;
+    // The answers to the next questions, in turn; a question without one is cancelled.
+    std::vector<int> questionAnswers;
 };
 
 // The program folder with the neutral, German and Japanese tables, the neutral one loaded; a settings
@@ -171,6 +193,23 @@ private:
     test::StringTableFixture m_strings;
 };
 
+// The printer names a project file holds, in the order of its printer sections, as written: the
+// reader would drop a printer whose model is not yet chosen.
+inline std::vector<std::string> SavedPrinterNames(const std::filesystem::path& path)
+{
+    CIniFile ini;
+    EXPECT_TRUE(ini.Load(path)) << path;
+    std::vector<std::string> names;
+    const CIniSection* printers = ini.FindSection("PRINTER");
+    const std::string* count = printers ? printers->FindValue("COUNT") : nullptr;
+    for (int i = 1; count && i <= std::stoi(*count); ++i) {
+        const CIniSection* printer = ini.FindSection("PRINTER" + std::to_string(i));
+        const std::string* name = printer ? printer->FindValue("PRINTERNAME") : nullptr;
+        names.push_back(name ? *name : std::string());
+    }
+    return names;
+}
+
 // Lets posted events, deferred deletions and zero timers run.
 inline void Settle()
 {
@@ -183,7 +222,9 @@ inline void Settle()
 using test::WaitFor;
 
 // Types names into the file-name field of a file dialog, as the user would. The dialog reads its folder
-// in the background: the names are typed again until it has taken all `count` of them (or 3 s passed).
+// in the background and, once it has, selects the file it was opened with, which replaces the field's
+// text: typing waits for the folder's entries, and the names are typed again until the field has kept
+// them for 300 ms and the dialog has taken all `count` of them (or 3 s passed).
 inline void TypeFileNames(QFileDialog& dialog, const QString& names, int count = 1)
 {
     auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -191,11 +232,29 @@ inline void TypeFileNames(QFileDialog& dialog, const QString& names, int count =
         return;
     QElapsedTimer clock;
     clock.start();
-    do {
-        field->clear();
-        field->setText(names);
+    // First the folder's entries, so that the selection the dialog makes on reading them comes before
+    // the typing.
+    if (const auto* model = dialog.findChild<QFileSystemModel*>()) {
+        const QModelIndex folder = model->index(dialog.directory().absolutePath());
+        while (model->rowCount(folder) == 0 && clock.elapsed() < 2000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+    }
+    clock.restart();
+    QElapsedTimer kept;
+    kept.start();
+    while (clock.elapsed() < 3000) {
+        if (field->text() != names || dialog.selectedFiles().size() < count) {
+            field->clear();
+            field->setText(names);
+            kept.restart();
+        } else if (kept.elapsed() >= 300) {
+            return;
+        }
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (dialog.selectedFiles().size() < count && clock.elapsed() < 3000);
+        QThread::msleep(5);
+    }
 }
 
 // Confirms a file dialog as its OK button does.

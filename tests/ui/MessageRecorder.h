@@ -1,6 +1,7 @@
 #pragma once
 
-// A message service for window tests: installed for its lifetime, records every number shown.
+// A message service for window tests: installed for its lifetime, records every number shown and
+// every question asked.
 
 #include "ui/shared/MessageService.h"
 
@@ -34,7 +35,18 @@ public:
         return 1;
     }
 
+    // Records the question and answers with questionAnswer.
+    int AskQuestion(const QString& text, bool withCancel) override
+    {
+        questions.push_back(text);
+        cancelOffered.push_back(withCancel);
+        return questionAnswer;
+    }
+
     std::vector<int> shown;
+    std::vector<QString> questions;
+    std::vector<bool> cancelOffered;
+    int questionAnswer = ui::kAnswerYes;
     std::vector<std::string> details; // of the messages shown with detail, in order
 };
 

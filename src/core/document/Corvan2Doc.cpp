@@ -25,11 +25,6 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix)
            platform::EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
-bool IsPackagePath(const fs::path& path)
-{
-    return EndsWithNoCase(path.string(), ".exe");
-}
-
 // The first entry of an unpacked package that names a project: ends in ".qst" in any letter case and
 // lies directly in the folder it was unpacked to. Empty when there is none.
 fs::path FindProjectEntry(const std::vector<fs::path>& entries, const fs::path& folder)
@@ -204,11 +199,14 @@ DocumentResult CCorvan2Doc::SaveDocument(const fs::path& path)
     m_script.productName = m_table.GetItemText(kEtcSection, kEtcProductName);
     if (!IsPackagePath(path))
         return writeScript(path);
-    // The builder works on a copy of the script: the document's title, path and file stay its own.
-    DocumentResult result = BuildPackageFile(ScriptToSave(), m_environment, path);
-    if (result.ok())
-        m_modified = false;
-    return result;
+    // The builder works on a copy of the script: the document's title, path, file and modified flag stay
+    // its own. The project file was not written, so changes made before the build are still unsaved.
+    return BuildPackageFile(ScriptToSave(), m_environment, path);
+}
+
+bool CCorvan2Doc::IsPackagePath(const fs::path& path)
+{
+    return EndsWithNoCase(path.string(), ".exe");
 }
 
 DocumentResult CCorvan2Doc::writeScript(const fs::path& path)

@@ -60,11 +60,14 @@ public:
     // success the path becomes the document's path and its file name the title; on failure the document
     // is exactly as it was. Refused at once in view mode.
     DocumentResult OpenDocument(const std::filesystem::path& path);
-    // Builds a package when the name ends in ".exe" (any letter case); the document keeps its own title
-    // and path and is no longer modified, and the caller enters path in the recently-used list. Otherwise writes the
-    // script there, and the path becomes the document's. A failure leaves the file at path as it was, and
-    // the title, path and modified flag too. Refused at once in view mode.
+    // Builds a package when the name ends in ".exe" (any letter case); the document keeps its own title,
+    // path and modified flag (its own file was not written), and the caller enters path in the
+    // recently-used list. Otherwise writes the script there, the path becomes the document's and the
+    // document is no longer modified. A failure leaves the file at path as it was, and the title, path
+    // and modified flag too. Refused at once in view mode.
     DocumentResult SaveDocument(const std::filesystem::path& path);
+    // Whether saving to path builds a package: the name ends in ".exe" in any letter case.
+    static bool IsPackagePath(const std::filesystem::path& path);
 
     const std::string& GetTitle() const { return m_title; }
     void SetTitle(std::string title) { m_title = std::move(title); }

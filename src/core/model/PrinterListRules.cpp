@@ -9,14 +9,14 @@ bool IsPlaceholderAddress(std::string_view address)
     return address.empty() || address == kPlaceholderAddressNone || address == kPlaceholderAddressManual;
 }
 
-std::string PrinterItemText(const CPrinterInfoEx& record, int column)
+std::string PrinterItemText(const CPrinterInfoEx& record, int column, std::string_view none)
 {
-    const auto orNone = [](const std::string& text) { return text.empty() ? std::string(kNoneText) : text; };
+    const auto orNone = [none](const std::string& text) { return text.empty() ? std::string(none) : text; };
     switch (column) {
     case kColumnName:
         return orNone(record.printerName);
     case kColumnAddress:
-        return IsPlaceholderAddress(record.address) ? std::string(kNoneText) : record.address;
+        return IsPlaceholderAddress(record.address) ? std::string(none) : record.address;
     case kColumnModel:
         return orNone(record.modelName);
     case kColumnMac:

@@ -14,7 +14,7 @@
 
 namespace pellora {
 
-// What the list shows in place of a missing value.
+// What the list shows in place of a missing value when the string table has no text for it.
 inline constexpr char kNoneText[] = "- NONE -";
 
 enum PrinterColumn : int {
@@ -29,8 +29,8 @@ enum PrinterColumn : int {
 // Empty or one of the two addresses that stand for "no network address".
 bool IsPlaceholderAddress(std::string_view address);
 
-// The text of a column: empty name, model and MAC address and a missing address show as kNoneText.
-std::string PrinterItemText(const CPrinterInfoEx& record, int column);
+// The text of a column: empty name, model and MAC address and a missing address show as none.
+std::string PrinterItemText(const CPrinterInfoEx& record, int column, std::string_view none = kNoneText);
 
 // A record whose name, address or model shows as kNoneText.
 bool IsIncompleteRecord(const CPrinterInfoEx& record);

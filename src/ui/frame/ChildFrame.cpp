@@ -1,15 +1,17 @@
 #include "ui/frame/ChildFrame.h"
 
 #include "core/model/ViewMode.h"
-#include "core/util/MessageNumbers.h"
+#include "ui/dialogs/DocumentFileDialog.h"
 #include "ui/frame/CommandIcons.h"
 #include "ui/frame/MainFrameIds.h"
 #include "ui/project/Corvan2View.h"
 #include "ui/project/PackageBuildRunner.h"
+#include "ui/shared/DialogTexts.h"
 #include "ui/shared/MessageService.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
 #include <QMdiArea>
 #include <QMenu>
 #include <QStyle>
@@ -18,6 +20,20 @@
 #include <algorithm>
 
 namespace pellora::ui {
+
+namespace {
+
+std::filesystem::path toPath(const QString& text)
+{
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
+QString toText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+} // namespace
 
 CChildFrame::CChildFrame(std::unique_ptr<CCorvan2Doc> document, QWidget* parent)
     : QMdiSubWindow(parent)
@@ -29,6 +45,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CCorvan2Doc> document, QWidget* parent)
     setWidget(m_view.get());
     connect(m_view.get(), &CCorvan2View::recentFileAdded, this, &CChildFrame::recentFileAdded);
     connect(m_view.get(), &CCorvan2View::frameCommandRequested, this, &CChildFrame::frameCommandRequested);
+    connect(m_view.get(), &CCorvan2View::packageBuilt, this, &CChildFrame::packageBuilt);
     connect(m_view.get(), &CCorvan2View::statusNotice, this, &CChildFrame::statusNotice);
     m_observer = m_document->AddObserver([this](long) { SyncTitle(); });
     SyncTitle();
@@ -117,6 +134,49 @@ QRect CChildFrame::NormalRect() const
     return isMinimized() || isMaximized() ? m_normalRect : geometry();
 }
 
+bool CChildFrame::Save(bool askForName)
+{
+    if (IsViewMode())
+        return false;
+    const CCorvan2View::SaveCheck check = m_view->CheckBeforeSave();
+    if (check == CCorvan2View::SaveCheck::Stop)
+        return false;
+    std::filesystem::path path = m_document->GetPathName();
+    if (askForName || path.empty()) {
+        const QString initial = path.empty() ? QString::fromStdString(m_document->GetTitle()) : toText(path);
+        const QString chosen = PromptSaveDocument(window(), initial);
+        if (chosen.isEmpty())
+            return false;
+        path = toPath(chosen);
+    }
+    if (!m_view->MaySaveTo(path, check))
+        return false;
+    const DocumentResult result = m_document->SaveDocument(path);
+    if (!result.ok()) {
+        ShowDocumentResult(result);
+        return false;
+    }
+    emit recentFileAdded(toText(path));
+    SyncTitle();
+    return true;
+}
+
+bool CChildFrame::SaveModified()
+{
+    if (IsViewMode() || !m_document->IsModified())
+        return true;
+    const QString question = ItemText(kQuestionSection, kQuestionSaveChanges)
+                                 .replace(QStringLiteral("%1"), QString::fromStdString(m_document->GetTitle()));
+    switch (AskQuestion(question, true)) {
+    case kAnswerYes:
+        return Save(false);
+    case kAnswerNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CChildFrame::CloseWithoutAsking()
 {
     m_askBeforeClosing = false;
@@ -131,8 +191,7 @@ void CChildFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (m_askBeforeClosing && !IsViewMode() && m_document->IsModified()
-        && ShowMessage(kMessageConfirm) != kButtonYes) {
+    if (m_askBeforeClosing && !SaveModified()) {
         event->ignore();
         return;
     }

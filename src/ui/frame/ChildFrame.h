@@ -42,6 +42,13 @@ public:
     // One cascade step: the height of a window caption and its edge.
     int CascadeStep() const;
 
+    // Saves the project under its own path, or under a name the user chooses when it has none or
+    // askForName is set. A project that fails the pre-build check shows why and is saved only when the
+    // user wants it anyway. True when the file was written.
+    bool Save(bool askForName);
+    // About a changed project, asks "Save changes to <title>?" and acts on the answer: Yes saves, No
+    // leaves the changes, Cancel keeps the window. True when the window may close now.
+    bool SaveModified();
     // Closes without asking about changes (used when the frame has asked already).
     void CloseWithoutAsking();
 
@@ -53,6 +60,8 @@ signals:
     void recentFileAdded(const QString& path);
     // A page of the view asked for a command of the frame.
     void frameCommandRequested(int id);
+    // The view built a package at path.
+    void packageBuilt(const QString& path);
     // The view has something for the status bar.
     void statusNotice(const QString& text);
 

@@ -7,6 +7,7 @@
 #include "core/util/Support.h"
 #include "ui/dialogs/AboutBox.h"
 #include "ui/dialogs/DocumentFileDialog.h"
+#include "ui/frame/BuildNotice.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/CommandIcons.h"
 #include "ui/frame/CommandTable.h"
@@ -26,6 +27,7 @@
 #include "ui/project/PackageBuildRunner.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
+#include "ui/shared/ListCtrl_Printer.h"
 #include "ui/shared/MessageService.h"
 #include "ui/shared/ProductArt.h"
 #include "ui/shared/RetextRegistry.h"
@@ -48,6 +50,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <optional>
 
@@ -157,16 +160,26 @@ bool CMainFrame::Create(std::uint16_t language)
     m_created = true;
     Retext();
 
-    resize(kFrameDefaultWidth, kFrameDefaultHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
+        QRect frame(QPoint(0, 0), DefaultFrameSize(screen->availableGeometry()));
         frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        setGeometry(frame);
+    } else {
+        resize(kFrameDefaultWidth, kFrameDefaultHeight);
     }
+    arrangeToolBarRows();
     m_updateTimer.start(kUpdateInterval);
     UpdateCommands();
     return true;
 }
+
+namespace {
+
+// The commands whose keys act on the printers of the list with the focus.
+constexpr std::array<int, 5> kPrinterListKeyCommands = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR,
+                                                        ID_EDIT_SELECT_ALL};
+
+} // namespace
 
 // ---- construction ---------------------------------------------------------------------------------
 
@@ -199,6 +212,10 @@ void CMainFrame::createActions()
     };
     for (const auto& [id, key] : shortcuts)
         m_commands->Find(id)->setShortcut(key);
+    // The editing keys remove, copy and select printers only while the printer list has the focus; in a
+    // text field, combo box or check box they do what they do there (a text field takes them first).
+    for (const int id : kPrinterListKeyCommands)
+        m_commands->Find(id)->installEventFilter(this);
     for (const int id : m_commands->Ids())
         addAction(m_commands->Find(id));
 }
@@ -292,6 +309,11 @@ void CMainFrame::createStatusBar()
     bar->addWidget(m_statusPane, 0);
     m_tabs = new CDocumentTabBar(bar);
     bar->addWidget(m_tabs, 1);
+    m_buildNotice = new CBuildNotice(bar);
+    m_buildNotice->SetFolderOpener([this](const QUrl& folder) {
+        return m_urlOpener ? m_urlOpener(folder) : QDesktopServices::openUrl(folder);
+    });
+    bar->addPermanentWidget(m_buildNotice);
     // The bar is as high as a tab from the start, so that the client area keeps its size when tabs come.
     CDocumentTabBar probe;
     probe.addTab(DocumentTabIcon(), QStringLiteral("X"));
@@ -380,6 +402,7 @@ CChildFrame* CMainFrame::addChild(std::unique_ptr<CCorvan2Doc> document)
         refreshRecentFileItems();
     });
     connect(child, &CChildFrame::frameCommandRequested, this, [this](int id) { OnCommand(id); });
+    connect(child, &CChildFrame::packageBuilt, this, [this](const QString& path) { m_buildNotice->ShowBuilt(path); });
     connect(child, &CChildFrame::statusNotice, this, &CMainFrame::ShowStatusNotice);
     connect(child, &QObject::destroyed, this, [this](QObject* frame) {
         m_tabs->RemoveFrame(frame);
@@ -474,8 +497,8 @@ void CMainFrame::registerCommands()
     }, withChild);
     for (const bool askForName : {false, true}) {
         commands.Add(askForName ? ID_FILE_SAVE_AS : ID_FILE_SAVE, [this, askForName] {
-            if (CChildFrame* child = ActiveChild(); child && validateForSave(child))
-                saveDocument(child, askForName);
+            if (CChildFrame* child = ActiveChild())
+                child->Save(askForName);
         }, withChild);
     }
     for (int id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_FILE16; ++id) {
@@ -558,6 +581,21 @@ void CMainFrame::UpdateCommands()
         child->SyncTitle();
     m_commands->Update([this](int id, bool& enabled, bool& checked) { UpdateCommand(id, enabled, checked); });
     refreshRecentFileItems();
+    refreshAddPrinterTip();
+}
+
+void CMainFrame::refreshAddPrinterTip()
+{
+    const CChildFrame* child = ActiveChild();
+    const bool full = child != nullptr && !IsViewMode() && child->View()->ListCtrl()->IsFull();
+    const QString why = full ? ItemText(kSectionStatusNotice, kNoticeProjectFull) : QString();
+    for (QAction* button : m_projectBar->actions()) {
+        if (CommandTable::CommandId(button) == ID_PRINTER_ADD) {
+            button->setToolTip(full ? why : plainCommandText(ItemText(kSectionToolbar, ID_PRINTER_ADD)));
+            button->setStatusTip(why);
+        }
+    }
+    m_commands->Find(ID_PRINTER_ADD)->setStatusTip(why);
 }
 
 void CMainFrame::scheduleUpdate()
@@ -580,38 +618,6 @@ void CMainFrame::openWithDialog()
         else
             ShowFileMessage(kMessageCannotOpenFile, path);
     }
-}
-
-bool CMainFrame::validateForSave(CChildFrame* child)
-{
-    const ValidationResult result = child->Document().Validate();
-    if (result.ok())
-        return true;
-    child->ShowValidationFailure(result);
-    return false;
-}
-
-bool CMainFrame::saveDocument(CChildFrame* child, bool askForName)
-{
-    CCorvan2Doc& document = child->Document();
-    std::filesystem::path path = document.GetPathName();
-    if (askForName || path.empty()) {
-        const QString initial = path.empty() ? QString::fromStdString(document.GetTitle()) : toText(path);
-        const QString chosen = PromptSaveDocument(this, initial);
-        if (chosen.isEmpty())
-            return false;
-        path = toPath(chosen);
-    }
-    const DocumentResult result = document.SaveDocument(path);
-    if (!result.ok()) {
-        ShowDocumentResult(result);
-        return false;
-    }
-    m_recentFiles.Add(path);
-    m_recentFiles.Save(m_settings);
-    child->SyncTitle();
-    scheduleUpdate();
-    return true;
 }
 
 void CMainFrame::openRecentFile(int index)
@@ -669,6 +675,7 @@ void CMainFrame::RetextAll()
         RetextRegisteredWindows();
     }
     Retext();
+    arrangeToolBarRows();
     UpdateCommands();
     update();
     repaint();
@@ -725,6 +732,7 @@ void CMainFrame::Retext()
     if (!m_noticeTimer.isActive())
         showStatusText(ItemText(kSectionMainFrame, AFX_IDW_STATUS_BAR));
 
+    m_buildNotice->Retext();
     RetextMenuBar();
     m_leftPane->Retext();
     m_dockingBar->Retext();
@@ -815,6 +823,7 @@ std::int64_t CMainFrame::WindowHandleValue() const
 void CMainFrame::SaveWindowState()
 {
     m_settings.SetString(kSettingBarState, saveState().toHex().toUpper().toStdString());
+    m_settings.SetInt(kSettingStatusBar, statusBar()->isHidden() ? 0 : 1);
     if (m_dockingBar->isFloating()) {
         const QSize floating = m_dockingBar->FloatingSize();
         const QSize outer = m_dockingBar->frameGeometry().size();
@@ -851,6 +860,7 @@ bool CMainFrame::RestoreWindowState()
     const QByteArray barState = QByteArray::fromHex(QByteArray::fromStdString(m_settings.GetString(kSettingBarState)));
     if (!barState.isEmpty())
         restoreState(barState);
+    statusBar()->setVisible(m_settings.GetInt(kSettingStatusBar, 1) != 0);
 
     if (m_dockingBar->isFloating()) {
         const QRect desktop = screen() ? screen()->virtualGeometry() : QRect(0, 0, 4096, 4096);
@@ -871,6 +881,9 @@ bool CMainFrame::RestoreWindowState()
 
     applyPlacementGeometry(QRect(QPoint(placement->left, placement->top),
                                  QSize(placement->right - placement->left, placement->bottom - placement->top)));
+    // Projects opened before the placement came back were placed in the default client area: they are
+    // placed and sized anew in the one the frame has now, none larger than it.
+    placeChildrenAnew();
     // A window closed while minimised comes back in the state it would be restored to.
     const bool maximised = placement->showCmd == WindowPlacement::kShowMaximized
         || (placement->showCmd == WindowPlacement::kShowMinimized
@@ -898,13 +911,43 @@ void CMainFrame::applyPlacementGeometry(const QRect& rect)
     setGeometry(placed);
 }
 
-CMainFrame::ResetRects CMainFrame::ComputeResetLayout(const QRect& workArea)
+QSize CMainFrame::DefaultFrameSize(const QRect& workArea)
 {
-    const int left = workArea.left() + (workArea.width() - kFrameDefaultWidth) / 2;
-    const int top = workArea.top() + (workArea.height() - kFrameDefaultHeight) / 2;
-    return {QRect(left, top, kDockingBarDefaultWidth, kFrameDefaultHeight),
-            QRect(left + kDockingBarDefaultWidth, top, kFrameDefaultWidth - kDockingBarDefaultWidth,
-                  kFrameDefaultHeight)};
+    return QSize(kFrameDefaultWidth, kFrameDefaultHeight).boundedTo(workArea.size());
+}
+
+CMainFrame::ResetRects CMainFrame::ComputeResetLayout(const QRect& workArea, int minimumFrameWidth)
+{
+    const int frameWidth = std::max(std::min(kFrameDefaultWidth, workArea.width() - kDockingBarDefaultWidth),
+                                    std::min(minimumFrameWidth, workArea.width()));
+    const int height = std::min(kFrameDefaultHeight, workArea.height());
+    const int total = kDockingBarDefaultWidth + frameWidth;
+    const int left = workArea.left() + std::max(0, (workArea.width() - total) / 2);
+    const int top = workArea.top() + std::max(0, (workArea.height() - height) / 2);
+    // On a desktop too narrow for both, the frame stays on it and the floating bar overlaps it.
+    const int frameLeft = std::min(left + kDockingBarDefaultWidth, workArea.left() + workArea.width() - frameWidth);
+    return {QRect(left, top, kDockingBarDefaultWidth, height), QRect(frameLeft, top, frameWidth, height)};
+}
+
+int CMainFrame::narrowestToolBarWidth() const
+{
+    // The frame's own edges around a row of toolbars.
+    const int edges = width() - centralWidget()->width();
+    return std::max(m_standardBar->sizeHint().width(), m_projectBar->sizeHint().width()) + std::max(edges, 0) + 8;
+}
+
+void CMainFrame::arrangeToolBarRows()
+{
+    if (toolBarArea(m_standardBar) != Qt::TopToolBarArea || toolBarArea(m_projectBar) != Qt::TopToolBarArea)
+        return;
+    const int oneRow = m_standardBar->sizeHint().width() + m_projectBar->sizeHint().width() + 16;
+    const bool ownRow = oneRow > width();
+    if (ownRow == toolBarBreak(m_projectBar))
+        return;
+    if (ownRow)
+        insertToolBarBreak(m_projectBar);
+    else
+        removeToolBarBreak(m_projectBar);
 }
 
 void CMainFrame::ResetLayout()
@@ -912,19 +955,24 @@ void CMainFrame::ResetLayout()
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const ResetRects rects = ComputeResetLayout(workArea);
+    for (QToolBar* bar : {m_standardBar, m_projectBar}) {
+        addToolBar(Qt::TopToolBarArea, bar);
+        bar->show();
+    }
+    const ResetRects rects = ComputeResetLayout(workArea, narrowestToolBarWidth());
 
     const QSize decoration = frameGeometry().size() - geometry().size();
     move(rects.frame.topLeft());
     resize(rects.frame.size() - decoration);
     m_dockingBar->FloatAt(rects.bar);
-
-    for (QToolBar* bar : {m_standardBar, m_projectBar}) {
-        addToolBar(Qt::TopToolBarArea, bar);
-        bar->show();
-    }
+    arrangeToolBarRows();
     m_dockingBar->show();
 
+    placeChildrenAnew();
+}
+
+void CMainFrame::placeChildrenAnew()
+{
     settleLayout();
     std::vector<CChildFrame*> children = Children();
     for (CChildFrame* child : children) {
@@ -938,12 +986,37 @@ void CMainFrame::ResetLayout()
     m_mdi->viewport()->update();
 }
 
+bool CMainFrame::PrinterListHasFocus() const
+{
+    const CChildFrame* child = ActiveChild();
+    const QWidget* focus = QApplication::focusWidget();
+    if (child == nullptr || focus == nullptr)
+        return false;
+    const QWidget* list = child->View()->ListCtrl();
+    return focus == list || list->isAncestorOf(focus);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Shortcut && !PrinterListHasFocus()) {
+        for (const int id : kPrinterListKeyCommands) {
+            if (watched == m_commands->Find(id))
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 bool CMainFrame::closeChildrenForExit()
 {
-    for (CChildFrame* child : Children()) {
-        if (!child->close())
+    // Every changed project is asked about first; a Cancel keeps them all open.
+    const std::vector<CChildFrame*> children = Children();
+    for (CChildFrame* child : children) {
+        if (!child->SaveModified())
             return false;
     }
+    for (CChildFrame* child : children)
+        child->CloseWithoutAsking();
     return true;
 }
 

@@ -44,6 +44,7 @@ class CCorvan2Doc;
 
 namespace pellora::ui {
 
+class CBuildNotice;
 class CChildFrame;
 class CCoolDialogBar;
 class CDocumentTabBar;
@@ -99,8 +100,12 @@ public:
         QRect bar;
         QRect frame;
     };
-    // Where the reset layout puts the floating bar and the frame in a desktop work area.
-    static ResetRects ComputeResetLayout(const QRect& workArea);
+    // Where the reset layout puts the floating bar and the frame in a desktop work area: the bar at the
+    // left of the frame, the frame of the default size or as much of it as the area leaves beside the
+    // bar, but never narrower than minimumFrameWidth (the bar then overlaps the frame).
+    static ResetRects ComputeResetLayout(const QRect& workArea, int minimumFrameWidth = 0);
+    // The size of a new frame in a desktop work area: the default size, no larger than the area.
+    static QSize DefaultFrameSize(const QRect& workArea);
 
     // Parts of the frame.
     QToolBar* StandardToolBar() const { return m_standardBar; }
@@ -111,6 +116,7 @@ public:
     void ShowStatusNotice(const QString& text);
     static constexpr int kNoticeMilliseconds = 60 * 1000;
     CDocumentTabBar* DocumentTabs() const { return m_tabs; }
+    CBuildNotice* BuildNotice() const { return m_buildNotice; }
     CCoolDialogBar* DockingBar() const { return m_dockingBar; }
     CLeftPane* LeftPane() const { return m_leftPane; }
     CMdiClient* MdiClient() const { return m_mdi; }
@@ -121,11 +127,15 @@ public:
 
     CChildFrame* ActiveChild() const;
     std::vector<CChildFrame*> Children() const;
+    // Whether the keyboard focus lies in the active project's printer list: only there do the editing
+    // keys act on printers.
+    bool PrinterListHasFocus() const;
 
     // Who shows short notices (the name of the next language); by default a message box.
     using NoticePresenter = std::function<void(const QString& caption, const QString& text)>;
     void SetNoticePresenter(NoticePresenter presenter) { m_notice = std::move(presenter); }
-    // Who opens the logo link; by default the desktop's handler of the address.
+    // Who opens the logo link and the folder of a built package; by default the desktop's handler of the
+    // address.
     using UrlOpener = std::function<bool(const QUrl& url)>;
     void SetUrlOpener(UrlOpener opener) { m_urlOpener = std::move(opener); }
     // The about command; by default the about box.
@@ -140,6 +150,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Holds back the editing keys of the printer list while the focus is elsewhere.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void registerCommands();
@@ -156,14 +168,18 @@ private:
     void onChildActivated(QMdiSubWindow* window);
     void onTabMenu(CChildFrame* frame, const QPoint& globalPos);
     void refreshRecentFileItems();
+    // The Add Printer button and menu item say why they are off when the project holds its one printer.
+    void refreshAddPrinterTip();
     void refreshWindowList();
     void scheduleUpdate();
     void settleLayout();
+    // The project toolbar takes a row of its own when the two toolbars do not fit the frame's width.
+    void arrangeToolBarRows();
+    // The width of the widest row of toolbars when the project toolbar has a row of its own.
+    int narrowestToolBarWidth() const;
 
     // Commands.
     void openWithDialog();
-    bool saveDocument(CChildFrame* child, bool askForName);
-    bool validateForSave(CChildFrame* child);
     void openRecentFile(int index);
     void toggleToolBars();
     void toggleDocking();
@@ -171,7 +187,9 @@ private:
     void toggleWatermark();
     void openLogoLink();
     void applyPlacementGeometry(const QRect& rect);
-    // Closes every project window, asking about changed ones; false when one stays open.
+    // Cascades every project window anew in the client area as it is now.
+    void placeChildrenAnew();
+    // Asks about every changed project, then closes every project window; false when the user keeps them.
     bool closeChildrenForExit();
 
     BuildEnvironment m_environment;
@@ -187,6 +205,7 @@ private:
     CLogoBar* m_logoBar = nullptr;
     QLabel* m_statusPane = nullptr;
     CDocumentTabBar* m_tabs = nullptr;
+    CBuildNotice* m_buildNotice = nullptr;
     CCoolDialogBar* m_dockingBar = nullptr;
     CLeftPane* m_leftPane = nullptr;
     CMdiClient* m_mdi = nullptr;

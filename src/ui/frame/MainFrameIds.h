@@ -51,12 +51,23 @@ inline constexpr int kEtcAllFilesType = 7;
 inline constexpr int kEtcLogoLink = 11;
 inline constexpr int kEtcProductTitle = 12;
 
+// The notices of the status bar: a package built ("%1": its path), the button that shows its folder, and
+// why no printer can be added.
+inline constexpr std::string_view kSectionStatusNotice = "STATUS_NOTICE";
+inline constexpr int kNoticePackageBuilt = 1;
+inline constexpr int kNoticeShowInFolder = 2;
+inline constexpr int kNoticeProjectFull = 3;
+
+// Whether the status bar shows, kept across starts beside the state of the other bars.
+inline constexpr std::string_view kSettingStatusBar = "StatusBar";
+
 // The picture of the logo bar, in the program folder.
 inline constexpr std::string_view kLogoPictureFile = "CVDATA2.DAT";
 
-// The frame's size on creation and the docking bar's docked width.
-inline constexpr int kFrameDefaultWidth = 764;
-inline constexpr int kFrameDefaultHeight = 564;
+// The frame's size on creation and after a layout reset (smaller on a smaller desktop), and the
+// docking bar's docked width. The frame is wide enough for both toolbars in one row in every language.
+inline constexpr int kFrameDefaultWidth = 1024;
+inline constexpr int kFrameDefaultHeight = 720;
 inline constexpr int kDockingBarDefaultWidth = 260;
 
 } // namespace pellora::ui

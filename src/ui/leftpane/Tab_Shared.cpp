@@ -118,7 +118,7 @@ CTab_Shared::CTab_Shared(CLeftPane& pane, QWidget* parent, OnceFlag& firstSearch
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->viewport()->installEventFilter(this);
-    m_model->setReadOnly(true);
+    ShowReadOnly(m_model, true);
 
     const int iconSize = style()->pixelMetric(QStyle::PM_LargeIconSize);
     m_search->setIcon(SearchButtonIcon());

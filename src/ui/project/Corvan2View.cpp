@@ -38,6 +38,11 @@ using namespace corvan2;
 
 namespace {
 
+// The height below the list (grip and property tabs) and the least the list keeps for its header and
+// two rows however small the project window is made.
+constexpr int kBelowListHeight = 180;
+constexpr int kListMinimumHeight = 64;
+
 // Section "ETC" items of the two save dialogs.
 constexpr int kEtcScriptType = 3;
 constexpr int kEtcPackageType = 6;
@@ -160,6 +165,7 @@ CCorvan2View::CCorvan2View(CCorvan2Doc& document, QWidget* parent)
     : QWidget(parent)
     , m_document(document)
 {
+    setMinimumHeight(kBelowListHeight + kListMinimumHeight);
     m_layout.SetRule(IDC_PRINTER_LIST, 0, 0, "100%", "100%-180");
     m_layout.SetRule(IDC_RESIZE_GRIP, 0, "100%-180", "100%", 6);
     m_layout.SetRule(IDC_PROPERTY_TABS, 0, "100%-174", "100%", 174);
@@ -373,10 +379,26 @@ QString CCorvan2View::documentFolder() const
     return path.empty() ? QString() : QString::fromStdString(path.parent_path().string());
 }
 
+CCorvan2View::SaveCheck CCorvan2View::CheckBeforeSave()
+{
+    const ValidationResult result = m_document.Validate();
+    if (result.ok())
+        return SaveCheck::Complete;
+    ShowValidationFailure(result);
+    return AskQuestion(ItemText(kQuestionSection, kQuestionSaveAnyway)) == kAnswerYes ? SaveCheck::SaveAnyway
+                                                                                        : SaveCheck::Stop;
+}
+
+bool CCorvan2View::MaySaveTo(const std::filesystem::path& path, SaveCheck check)
+{
+    if (check == SaveCheck::Complete || !CCorvan2Doc::IsPackagePath(path))
+        return check != SaveCheck::Stop;
+    ShowValidationFailure(m_document.Validate());
+    return false;
+}
+
 QString CCorvan2View::promptOutputPath(int titleItem, int typeItem, const QString& extension, SigningSettings* signing)
 {
-    if (m_list->GetItemCount() == 0 || !validate())
-        return {};
     ProjectSaveDialog dialog(this, ItemText("ETC", titleItem), ItemText("ETC", typeItem), extension,
                              defaultFileName(), documentFolder());
     PackageSigningFields* fields = nullptr;
@@ -392,8 +414,13 @@ QString CCorvan2View::promptOutputPath(int titleItem, int typeItem, const QStrin
 
 void CCorvan2View::saveProjectAs()
 {
+    if (m_list->GetItemCount() == 0)
+        return;
+    const SaveCheck check = CheckBeforeSave();
+    if (check == SaveCheck::Stop)
+        return;
     const QString path = promptOutputPath(kEtcSaveScriptTitle, kEtcScriptType, QStringLiteral(".qst"));
-    if (path.isEmpty())
+    if (path.isEmpty() || !MaySaveTo(path.toStdString(), check))
         return;
     const DocumentResult result = m_document.SaveDocument(path.toStdString());
     if (!result.ok()) {
@@ -407,6 +434,8 @@ void CCorvan2View::saveProjectAs()
 
 void CCorvan2View::createPackage()
 {
+    if (m_list->GetItemCount() == 0 || !validate())
+        return;
     SigningSettings signing = PackageSigningFields::Remembered();
     const QString path = promptOutputPath(kEtcCreatePackageTitle, kEtcPackageType, QStringLiteral(".exe"), &signing);
     if (path.isEmpty())
@@ -426,10 +455,9 @@ void CCorvan2View::createPackage()
         return;
     }
     emit recentFileAdded(path);
+    emit packageBuilt(path);
     if (const QString notice = outcome.Notice(); !notice.isEmpty())
         emit statusNotice(notice);
-    // The modified flag is clear now.
-    m_document.UpdateAllViews();
 }
 
 void CCorvan2View::closeAll()

@@ -52,6 +52,14 @@ public:
 
     // Shows the message of a failed pre-build check and selects the printer, page and control at fault.
     void ShowValidationFailure(const ValidationResult& result);
+    // The check before a save. A project that fails the pre-build check shows why (printer, page and
+    // control selected) and asks whether to save it anyway: a project in progress can always be kept,
+    // only a package needs it complete.
+    enum class SaveCheck { Complete, SaveAnyway, Stop };
+    SaveCheck CheckBeforeSave();
+    // Refuses a save to path that would build a package from a project that failed the check (saving
+    // to an ".exe" name builds one): shows the check's message again. True when the save may go on.
+    bool MaySaveTo(const std::filesystem::path& path, SaveCheck check);
     // Hands a record to the list (the left pane's add); 0 when the project took it, -1 when it stays
     // with the caller.
     int AddPrinterRecord(std::unique_ptr<CPrinterInfoEx>& record);
@@ -83,6 +91,8 @@ signals:
     void printerCountChanged();
     // A page asked for a frame command (Ctrl+N, Ctrl+O, Ctrl+S).
     void frameCommandRequested(int id);
+    // A package was built at path.
+    void packageBuilt(const QString& path);
     // Something the status bar tells after a command, such as a package built without the installer.
     void statusNotice(const QString& text);
 
@@ -96,8 +106,8 @@ private:
     void registerCommands();
     void buildPages();
     void addPrinter();
-    // Validates, then asks for the file to save or build; empty when either step stops. With signing,
-    // the dialog also offers the signing settings, starting from those and leaving the chosen ones there.
+    // Asks for the file to save or build; empty when the user cancels. With signing, the dialog also
+    // offers the signing settings, starting from those and leaving the chosen ones there.
     QString promptOutputPath(int titleItem, int typeItem, const QString& extension, SigningSettings* signing = nullptr);
     void saveProjectAs();
     void createPackage();

@@ -18,6 +18,8 @@ enum : int {
 inline constexpr char kFormSection[] = "IDD_CORVAN2_FORM";
 inline constexpr char kMenuSection[] = "MENU_STRING";
 inline constexpr int kMenuViewCaption = 2; // the "View" pop-up of the context menu
+// What every printer list shows in place of a missing name, address, model or MAC address.
+inline constexpr int kFormNoneText = 1002;
 
 // The save dialogs of "save project as" and "create package".
 inline constexpr char kSaveDialogSection[] = "IDD_CORVAN2_SAVE";

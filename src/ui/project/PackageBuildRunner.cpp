@@ -243,8 +243,6 @@ PackageBuildRunner::Outcome PackageBuildRunner::Run(QWidget* owner, const std::f
     dialog.hide();
     std::erase(running.dialogs, &dialog);
 
-    if (result.ok())
-        m_document.SetModifiedFlag(false);
     // Windows that wanted to close meanwhile are asked again, once every build has ended.
     if (running.dialogs.empty()) {
         for (const QPointer<QWidget>& window : std::exchange(running.closeAfterwards, {})) {

@@ -66,7 +66,8 @@ public:
 
     // Builds the document's package at output on a worker thread from a copy of the project taken now,
     // with the progress dialog shown over owner, signed as signing says; returns when the build has
-    // ended. The worker never touches the document. On success the document is no longer modified.
+    // ended. The worker never touches the document, and the build leaves its modified flag as it was:
+    // the project file itself was not written.
     Outcome Run(QWidget* owner, const std::filesystem::path& output, const SigningSettings& signing = {});
 
     // Hears each progress report on the worker thread before the dialog does (for tests).

@@ -4,9 +4,8 @@
 #include "core/document/Corvan2Doc.h"
 #include "core/model/ViewMode.h"
 #include "core/platform/Profile.h"
-#include "core/util/MessageNumbers.h"
 #include "ui/project/Tab_PrinterInfoIds.h"
-#include "ui/shared/MessageService.h"
+#include "ui/shared/DialogTexts.h"
 #include "ui/shared/TabHost.h"
 
 #include <QButtonGroup>
@@ -97,19 +96,22 @@ void CTab_PrinterInfo::buildLayout()
 {
     constexpr int v = kRowHeight;
     LayoutTable& rules = LayoutRules();
+    // Labels, the second radio buttons and the test-print box reach as far as the page lets them, so
+    // that longer translations have room; the test-print box keeps 12 pixels from the name field at
+    // every width.
     rules.SetRule(IDC_CONNECTION_LABEL, 12, 12, "35%-12", v);
     rules.SetRule(IDC_CONNECTION_NETWORK, "35%", 12, 120, v);
-    rules.SetRule(IDC_CONNECTION_USB, "35%+128", 12, 100, v);
-    rules.SetRule(IDC_INSTMODE_LABEL, 12, 116, 122, v);
+    rules.SetRule(IDC_CONNECTION_USB, "35%+128", 12, "65%-140", v);
+    rules.SetRule(IDC_INSTMODE_LABEL, 12, 116, "35%-12", v);
     rules.SetRule(IDC_INSTMODE_NEW, "35%", 116, 120, v);
-    rules.SetRule(IDC_INSTMODE_UPDATE, "35%+128", 116, 100, v);
+    rules.SetRule(IDC_INSTMODE_UPDATE, "35%+128", 116, "65%-140", v);
     rules.SetRule(IDC_PRINTER_NAME_LABEL, 12, 38, "35%-12", v);
     rules.SetRule(IDC_PRINTER_NAME, "35%", 38, "35%-12", v);
     rules.SetRule(IDC_ADDRESS_LABEL, 12, 64, "35%-12", v);
     rules.SetRule(IDC_ADDRESS, "35%", 64, "35%-12", v);
     rules.SetRule(IDC_MODEL_LABEL, 12, 90, "35%-12", v);
     rules.SetRule(IDC_MODEL, "35%", 90, "35%-12", v);
-    rules.SetRule(IDC_TEST_PRINT, "68%+12", 38, "68%-24", v);
+    rules.SetRule(IDC_TEST_PRINT, "70%", 38, "30%-12", v);
 }
 
 void CTab_PrinterInfo::fillModels()
@@ -149,6 +151,19 @@ void CTab_PrinterInfo::OnRetext()
 int CTab_PrinterInfo::FocusTarget(int controlId) const
 {
     return controlId == IDC_MODEL_NAME_EDIT ? IDC_MODEL : controlId;
+}
+
+QString CTab_PrinterInfo::FullFieldHint(const QLineEdit* field) const
+{
+    return field == m_name ? ItemText(Section(), kHintNameFull) : QString();
+}
+
+QString CTab_PrinterInfo::RefusedKeyHint(const QLineEdit* field, const QString& keyText) const
+{
+    const std::string typed = keyText.toStdString();
+    if (field != m_name || WithoutForbiddenCharacters(typed) == typed)
+        return {};
+    return ItemText(Section(), kHintNameCharacters);
 }
 
 bool CTab_PrinterInfo::ReadControls()
@@ -228,8 +243,8 @@ void CTab_PrinterInfo::UpdateControls()
     const bool testPrintEnabled = count > 0 && m_values.connection != 1;
 
     const bool on = !IsViewMode();
-    m_name->setReadOnly(!IsEditable(count, false));
-    m_address->setReadOnly(!IsEditable(count, false));
+    ShowReadOnly(m_name, !IsEditable(count, false));
+    ShowReadOnly(m_address, !IsEditable(count, false));
     m_nameLabel->setEnabled(on && nameEnabled);
     m_name->setEnabled(on && nameEnabled);
     m_addressLabel->setEnabled(on && addressEnabled);
@@ -248,8 +263,9 @@ void CTab_PrinterInfo::onNameEdited()
     if (!BeginEdit())
         return;
     const std::string cleaned = WithoutForbiddenCharacters(m_values.printerName);
+    // Typed characters are refused before they arrive (RefusedKeyHint); pasted ones are removed here.
     if (cleaned != m_values.printerName)
-        ShowMessage(kMessageTextTooLong);
+        ShowFieldHint(m_name, ItemText(Section(), kHintNameCharacters));
     m_values.printerName = cleaned;
     ApplyToSelection([&cleaned](CPrinterInfoEx& record) { record.SetPrinterName(cleaned); });
     WriteControls();

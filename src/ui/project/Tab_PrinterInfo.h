@@ -31,6 +31,8 @@ protected:
     void UpdateControls() override;
     void OnRetext() override;
     int FocusTarget(int controlId) const override;
+    QString FullFieldHint(const QLineEdit* field) const override;
+    QString RefusedKeyHint(const QLineEdit* field, const QString& keyText) const override;
 
 private:
     struct Values {

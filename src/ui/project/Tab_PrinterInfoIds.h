@@ -24,4 +24,11 @@ enum : int {
     IDC_MODEL = 1200,
 };
 
+// Items of the tab's text section: the hints beside the printer name for a refused character and for
+// a name that cannot grow.
+enum : int {
+    kHintNameCharacters = 200001,
+    kHintNameFull = 200002,
+};
+
 } // namespace pellora::ui::printerinfo

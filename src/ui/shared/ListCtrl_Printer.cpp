@@ -6,6 +6,7 @@
 #include "ui/frame/FrameOptions.h"
 #include "ui/project/Corvan2ViewIds.h"
 #include "ui/shared/DialogTexts.h"
+#include "ui/shared/MessageService.h"
 #include "ui/shared/PrinterIcons.h"
 #include "ui/shared/PrinterItemModel.h"
 #include "ui/shared/PrinterMimeData.h"
@@ -666,9 +667,14 @@ void CListCtrl_Printer::registerCommands()
         return CommandState{enabled && !IsViewMode() && !m_busy, checked};
     };
     const auto hasSelection = [this] { return m_selection->hasSelection(); };
-    m_commands.Add(ID_EDIT_CLEAR, [this] { deleteSelection(); }, [=, this] { return rule(hasSelection() && editable()); });
+    m_commands.Add(ID_EDIT_CLEAR, [this] {
+        if (confirmRemoval())
+            deleteSelection();
+    }, [=, this] { return rule(hasSelection() && editable()); });
     m_commands.Add(ID_EDIT_COPY, [this] { copySelection(); }, [=] { return rule(hasSelection()); });
     m_commands.Add(ID_EDIT_CUT, [this] {
+        if (!confirmRemoval())
+            return;
         copySelection();
         deleteSelection();
     }, [=, this] { return rule(hasSelection() && editable()); });
@@ -710,6 +716,16 @@ void CListCtrl_Printer::deleteSelection()
         removed = m_records->RemoveRecord(record) || removed;
     if (removed)
         changedByList(true);
+}
+
+bool CListCtrl_Printer::confirmRemoval() const
+{
+    const std::size_t count = SelectedRecords().size();
+    if (count < 2 || !editable())
+        return true;
+    const QString question =
+        ItemText(kQuestionSection, kQuestionRemovePrinters).replace(QStringLiteral("%1"), QString::number(count));
+    return AskQuestion(question) == kAnswerYes;
 }
 
 void CListCtrl_Printer::copySelection() const

@@ -137,6 +137,8 @@ private:
     // Whether the list's records are a project's that may be changed now.
     bool editable() const;
     void deleteSelection();
+    // Removing several printers at once needs the user's Yes to a question that names their number.
+    bool confirmRemoval() const;
     void copySelection() const;
     void paste();
     void applyMode();

@@ -1,9 +1,22 @@
 #include "ui/shared/PrinterItemModel.h"
 
+#include "ui/project/Corvan2ViewIds.h"
+#include "ui/shared/DialogTexts.h"
 #include "ui/shared/PrinterIcons.h"
 #include "ui/shared/PrinterMimeData.h"
 
 namespace pellora::ui {
+
+namespace {
+
+// The text for a missing value in the language of the moment.
+std::string NoneText()
+{
+    const std::string text = ItemText(corvan2::kFormSection, corvan2::kFormNoneText).toStdString();
+    return text.empty() ? std::string(kNoneText) : text;
+}
+
+} // namespace
 
 int PrinterItemModel::rowCount(const QModelIndex& parent) const
 {
@@ -66,9 +79,10 @@ std::vector<CPrinterInfoEx*> PrinterItemModel::records() const
 
 bool PrinterItemModel::setRecords(const std::vector<CPrinterInfoEx*>& records)
 {
+    const std::string none = NoneText();
     if (records == this->records()) {
         for (Item& item : m_items)
-            fill(item);
+            fill(item, none);
         if (!m_items.empty())
             emit dataChanged(index(0, 0), index(rowCount() - 1, kPrinterColumnCount - 1));
         return false;
@@ -79,7 +93,7 @@ bool PrinterItemModel::setRecords(const std::vector<CPrinterInfoEx*>& records)
     for (CPrinterInfoEx* record : records) {
         Item item;
         item.record = record;
-        fill(item);
+        fill(item, none);
         m_items.push_back(std::move(item));
     }
     endResetModel();
@@ -88,10 +102,11 @@ bool PrinterItemModel::setRecords(const std::vector<CPrinterInfoEx*>& records)
 
 void PrinterItemModel::refreshRecords(const std::unordered_set<const CPrinterInfoEx*>& records)
 {
+    const std::string none = NoneText();
     for (std::size_t row = 0; row < m_items.size(); ++row) {
         if (records.count(m_items[row].record) == 0)
             continue;
-        fill(m_items[row]);
+        fill(m_items[row], none);
         const int r = static_cast<int>(row);
         emit dataChanged(index(r, 0), index(r, kPrinterColumnCount - 1));
     }
@@ -103,10 +118,10 @@ void PrinterItemModel::setHeaders(const QStringList& headers)
     emit headerDataChanged(Qt::Horizontal, 0, kPrinterColumnCount - 1);
 }
 
-void PrinterItemModel::fill(Item& item)
+void PrinterItemModel::fill(Item& item, std::string_view none)
 {
     for (int column = 0; column < kPrinterColumnCount; ++column)
-        item.texts[static_cast<std::size_t>(column)] = QString::fromStdString(PrinterItemText(*item.record, column));
+        item.texts[static_cast<std::size_t>(column)] = QString::fromStdString(PrinterItemText(*item.record, column, none));
     item.image = PrinterImageIndex(*item.record);
 }
 

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -49,7 +50,8 @@ public:
     QString header(int column) const { return column < m_headers.size() ? m_headers[column] : QString(); }
 
 private:
-    static void fill(Item& item);
+    // none: the text of a missing value.
+    static void fill(Item& item, std::string_view none);
 
     std::vector<Item> m_items;
     QStringList m_headers;

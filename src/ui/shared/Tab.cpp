@@ -13,12 +13,23 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
 #include <QTabWidget>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace pellora::ui {
 
 namespace {
+
+// Where a label or button keeps its whole text and the tooltip of its own while a cut text shows.
+constexpr char kWholeTextProperty[] = "pelloraWholeText";
+constexpr char kOwnToolTipProperty[] = "pelloraOwnToolTip";
+constexpr char kShownTextProperty[] = "pelloraShownText";
 
 // The wait cursor for the length of an edit.
 class WaitCursor {
@@ -65,6 +76,57 @@ void CTab::Retext()
     ApplyDialogTexts(this, m_section);
     ApplyTooltips(this, m_section);
     OnRetext();
+    rememberTexts();
+    fitTexts();
+}
+
+void CTab::rememberTexts()
+{
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (ControlId(child) <= 0)
+            continue;
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(child); label && label->pixmap().isNull())
+            text = label->text();
+        else if (qobject_cast<QCheckBox*>(child) || qobject_cast<QRadioButton*>(child))
+            text = static_cast<QAbstractButton*>(child)->text();
+        else
+            continue;
+        child->setProperty(kWholeTextProperty, text);
+        child->setProperty(kOwnToolTipProperty, child->toolTip());
+    }
+}
+
+void CTab::fitTexts()
+{
+    for (QWidget* child : findChildren<QWidget*>()) {
+        const QVariant whole = child->property(kWholeTextProperty);
+        if (!whole.isValid())
+            continue;
+        auto* label = qobject_cast<QLabel*>(child);
+        auto* button = qobject_cast<QAbstractButton*>(child);
+        const QString current = label ? label->text() : button->text();
+        if (current != whole.toString() && current != child->property(kShownTextProperty).toString()) {
+            // Someone else gave the control a new text: that is its whole text now.
+            child->setProperty(kWholeTextProperty, current);
+            child->setProperty(kOwnToolTipProperty, child->toolTip());
+        }
+        const QString text = child->property(kWholeTextProperty).toString();
+        const QFontMetrics metrics = child->fontMetrics();
+        // The box or circle of a button and its spacing.
+        const int chrome = button ? button->sizeHint().width() - metrics.horizontalAdvance(button->text()) : 0;
+        const int room = std::min(child->width(), width() - child->x()) - chrome;
+        const QString shown = metrics.horizontalAdvance(text) <= room ? text : metrics.elidedText(text, Qt::ElideRight, room);
+        const QString ownTip = child->property(kOwnToolTipProperty).toString();
+        const QString tip = shown == text ? ownTip : ownTip.isEmpty() ? text : text + QLatin1Char('\n') + ownTip;
+        child->setProperty(kShownTextProperty, shown);
+        if (label && label->text() != shown)
+            label->setText(shown);
+        else if (button && button->text() != shown)
+            button->setText(shown);
+        if (child->toolTip() != tip)
+            child->setToolTip(tip);
+    }
 }
 
 bool CTab::FocusControl(int controlId)
@@ -201,6 +263,15 @@ void CTab::ShowText(QLineEdit* edit, const std::string& text)
         edit->setText(shown);
 }
 
+void CTab::ShowReadOnly(QLineEdit* edit, bool readOnly)
+{
+    edit->setReadOnly(readOnly);
+    const QPalette standard = QApplication::palette(edit);
+    QPalette colours = edit->palette();
+    colours.setBrush(QPalette::Base, standard.brush(readOnly ? QPalette::Window : QPalette::Base));
+    edit->setPalette(colours);
+}
+
 void CTab::ShowCheckState(QCheckBox* box, int state)
 {
     const QSignalBlocker blocker(box);
@@ -225,6 +296,7 @@ void CTab::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     ApplyLayout(m_layout, this);
+    fitTexts();
 }
 
 void CTab::showEvent(QShowEvent* event)
@@ -254,8 +326,36 @@ int CTab::shortcutCommand(const QEvent* event) const
     }
 }
 
+void CTab::ShowFieldHint(QLineEdit* field, const QString& text)
+{
+    const bool sameBurst = m_hintClock.isValid() && m_hintClock.elapsed() < kHintBurstMilliseconds;
+    m_hintClock.restart();
+    if (sameBurst || text.isEmpty())
+        return;
+    if (m_hintPresenter)
+        m_hintPresenter(field, text);
+    else
+        QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text, field);
+}
+
 bool CTab::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        // A key that a field refuses, or that would add a character to a full one, is refused there with
+        // a hint, not silently.
+        auto* field = qobject_cast<QLineEdit*>(watched);
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool typing = field && !field->isReadOnly() && !key->text().isEmpty() && key->text().front().isPrint()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (typing) {
+            if (const QString refused = RefusedKeyHint(field, key->text()); !refused.isEmpty()) {
+                ShowFieldHint(field, refused);
+                return true;
+            }
+            if (!field->hasSelectedText() && field->text().size() >= field->maxLength())
+                ShowFieldHint(field, FullFieldHint(field));
+        }
+    }
     if (m_commandHandler) {
         if (const int command = shortcutCommand(event)) {
             // Claiming the shortcut makes the key arrive here as a key press instead of firing a

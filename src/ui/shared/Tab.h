@@ -6,6 +6,8 @@
 #include "core/model/PrinterInfo.h"
 #include "ui/shared/ControlId.h"
 
+#include <QElapsedTimer>
+#include <QString>
 #include <QWidget>
 
 #include <cstddef>
@@ -37,6 +39,8 @@ public:
 
     // Item of a tab's text section that holds the length message ("%1" stands for the limit).
     static constexpr int kLengthMessageItem = 61716;
+    // Refusals closer together than this belong to one burst of typing and share one hint.
+    static constexpr int kHintBurstMilliseconds = 1500;
 
     CTab(TabHost& host, int dialogId, std::string_view section, QWidget* parent);
 
@@ -51,6 +55,10 @@ public:
     // false when the tab has no such visible control.
     bool FocusControl(int controlId);
     void SetCommandHandler(CommandHandler handler) { m_commandHandler = std::move(handler); }
+    // Who shows a short hint beside a text field; by default a tooltip under the field, which leaves the
+    // keyboard with it.
+    using HintPresenter = std::function<void(QLineEdit* field, const QString& text)>;
+    void SetHintPresenter(HintPresenter presenter) { m_hintPresenter = std::move(presenter); }
 
     bool IsUpdating() const { return m_updating; }
     const LayoutTable& Layout() const { return m_layout; }
@@ -110,6 +118,9 @@ protected:
     bool ReadText(QLineEdit* edit, std::string& out);
     // Sets the text only when it differs, so that the caret of an edited field stays where it is.
     static void ShowText(QLineEdit* edit, const std::string& text);
+    // A read-only field takes the background of the window around it, so that it does not look
+    // editable; an editable one the background of text input.
+    static void ShowReadOnly(QLineEdit* edit, bool readOnly);
     // State 2 turns the box into a three-state box in its mixed state; 0 and 1 make it two-state.
     static void ShowCheckState(QCheckBox* box, int state);
     // Changes the selection only when it differs from the one shown.
@@ -123,6 +134,14 @@ protected:
     virtual void OnRetext() {}
     // The control that receives the focus asked for controlId; controlId itself by default.
     virtual int FocusTarget(int controlId) const { return controlId; }
+    // The hint for a key that a full text field refuses; none by default.
+    virtual QString FullFieldHint(const QLineEdit* /*field*/) const { return {}; }
+    // The hint for a typed text that field refuses outright (the key never reaches it); none, so every
+    // key is taken, by default.
+    virtual QString RefusedKeyHint(const QLineEdit* /*field*/, const QString& /*keyText*/) const { return {}; }
+    // Shows a hint beside field, once per burst of typing: refusals that follow each other within
+    // kHintBurstMilliseconds share the hint of the first.
+    void ShowFieldHint(QLineEdit* field, const QString& text);
 
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -131,6 +150,11 @@ protected:
 private:
     int shortcutCommand(const QEvent* event) const;
     void showLengthMessage(std::size_t maxBytes);
+    // Keeps the whole text and the own tooltip of every label, check box and radio button.
+    void rememberTexts();
+    // A text wider than what the page shows of its control is cut with an ellipsis, and the whole text
+    // goes into the control's tooltip; with room again, the whole text and the own tooltip come back.
+    void fitTexts();
 
     TabHost& m_host;
     const int m_dialogId;
@@ -139,6 +163,8 @@ private:
     CommandHandler m_commandHandler;
     Selection m_selection;
     std::map<const QLineEdit*, std::size_t> m_limits;
+    HintPresenter m_hintPresenter;
+    QElapsedTimer m_hintClock;
     bool m_updating = false;
     bool m_marksModified = false;
 };

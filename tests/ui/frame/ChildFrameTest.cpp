@@ -3,6 +3,7 @@
 #include "MainFrameTestSupport.h"
 #include "core/util/MessageNumbers.h"
 #include "ui/project/Corvan2View.h"
+#include "ui/shared/DialogTexts.h"
 
 #include <QMdiArea>
 #include <QMenu>
@@ -16,6 +17,8 @@ namespace pellora::ui {
 namespace {
 
 using frametest::FrameEnvironment;
+using frametest::RecordingMessages;
+using frametest::SavedPrinterNames;
 
 std::unique_ptr<CCorvan2Doc> newDocument(const FrameEnvironment& environment)
 {
@@ -115,25 +118,62 @@ TEST_F(ChildFrameFixture, PlacingByDefaultCascadesInTheClientArea)
     EXPECT_EQ(second->geometry(), first->geometry().adjusted(step, step, 0, 0));
 }
 
-TEST_F(ChildFrameFixture, ClosingAChangedProjectAsksAndNoKeepsItOpen)
+// Closing a changed project asks to save it, naming it: Cancel keeps the window, No closes it without
+// saving, Yes saves and then closes. An incomplete project is saved only after the check's message
+// and a Yes to saving it anyway.
+TEST_F(ChildFrameFixture, ClosingAChangedProjectAsksToSaveItWithThreeAnswers)
 {
-    CChildFrame* frame = addWindow();
-    frame->Document().SetModifiedFlag(true);
+    RecordingMessages& messages = m_environment.messages;
+    const std::filesystem::path file = m_environment.writeScript("office.qst");
+    const auto changedWindow = [&] {
+        CChildFrame* frame = addWindow();
+        frame->Document().SetPathName(file);
+        EXPECT_NE(frame->Document().AddPrinter(), nullptr);
+        EXPECT_TRUE(frame->Document().IsModified());
+        return frame;
+    };
+
+    CChildFrame* frame = changedWindow();
     QSignalSpy closing(frame, &CChildFrame::closing);
-
-    m_environment.messages.answer = kButtonNo;
+    messages.questionAnswers = {kAnswerCancel};
     EXPECT_FALSE(frame->close());
-    ASSERT_EQ(m_environment.messages.shown.size(), 1u);
-    EXPECT_EQ(m_environment.messages.shown[0].number, kMessageConfirm);
+    ASSERT_EQ(messages.questions.size(), 1u);
+    EXPECT_EQ(messages.questions[0].text, "Save changes to office.qst?");
+    EXPECT_TRUE(messages.questions[0].withCancel);
     EXPECT_EQ(closing.count(), 0);
-    EXPECT_EQ(m_area.subWindowList().size(), 1);
+    EXPECT_TRUE(frame->Document().IsModified());
 
-    m_environment.messages.answer = kButtonYes;
+    // Yes, but not the incomplete project after all: the window stays.
+    messages.questionAnswers = {kAnswerYes, kAnswerNo};
+    EXPECT_FALSE(frame->close());
+    ASSERT_EQ(messages.questions.size(), 3u);
+    EXPECT_EQ(messages.questions[2].text, ItemText(kQuestionSection, kQuestionSaveAnyway));
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().number, kMessageNoAddress);
+    EXPECT_TRUE(SavedPrinterNames(file).empty());
+    EXPECT_EQ(closing.count(), 0);
+
+    messages.questionAnswers = {kAnswerNo};
     EXPECT_TRUE(frame->close());
     EXPECT_EQ(closing.count(), 1);
-    EXPECT_EQ(m_environment.messages.shown.size(), 2u);
+    EXPECT_TRUE(SavedPrinterNames(file).empty());
+
+    frame = changedWindow();
+    const std::string name = frame->Document().GetScript().printers.at(0)->printerName;
+    messages.questionAnswers = {kAnswerYes, kAnswerYes};
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(SavedPrinterNames(file), std::vector<std::string>{name});
     frametest::Settle();
     EXPECT_TRUE(m_area.subWindowList().isEmpty());
+
+    // A project without a file asks for its name; cancelling that keeps the window.
+    frame = addWindow();
+    frame->Document().SetModifiedFlag(true);
+    const auto nameWatch = frametest::WhenDocumentDialogOpens([](QFileDialog& dialog) { dialog.reject(); });
+    messages.questionAnswers = {kAnswerYes, kAnswerYes};
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->Document().GetPathName().empty());
+    EXPECT_EQ(m_area.subWindowList().size(), 1);
 }
 
 TEST_F(ChildFrameFixture, UnchangedProjectsAndForcedClosesAskNothing)
@@ -142,10 +182,10 @@ TEST_F(ChildFrameFixture, UnchangedProjectsAndForcedClosesAskNothing)
     EXPECT_TRUE(unchanged->close());
     CChildFrame* changed = addWindow();
     changed->Document().SetModifiedFlag(true);
-    m_environment.messages.answer = kButtonNo;
     changed->CloseWithoutAsking();
     frametest::Settle();
     EXPECT_TRUE(m_environment.messages.shown.empty());
+    EXPECT_TRUE(m_environment.messages.questions.empty());
     EXPECT_TRUE(m_area.subWindowList().isEmpty());
 }
 
@@ -166,6 +206,7 @@ TEST_F(ChildFrameFixture, InViewModeTheUserCannotCloseTheWindow)
     frame->Document().SetModifiedFlag(true);
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(m_environment.messages.shown.empty());
+    EXPECT_TRUE(m_environment.messages.questions.empty());
 }
 
 } // namespace

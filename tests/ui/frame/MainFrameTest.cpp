@@ -3,6 +3,7 @@
 #include "MainFrameTestSupport.h"
 #include "core/util/IniFile.h"
 #include "core/util/MessageNumbers.h"
+#include "ui/frame/BuildNotice.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/CommandTable.h"
 #include "ui/frame/CoolDialogBar.h"
@@ -12,15 +13,25 @@
 #include "ui/frame/WindowPlacement.h"
 #include "ui/leftpane/LeftPane.h"
 #include "ui/project/Corvan2View.h"
+#include "ui/project/Tab_PrinterInfoIds.h"
 #include "ui/shared/ControlId.h"
+#include "ui/shared/DialogTexts.h"
+#include "ui/shared/ListCtrl_Printer.h"
+#include "ui/shared/PrinterMimeData.h"
 #include "ui/shared/RetextRegistry.h"
 
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -33,6 +44,7 @@ namespace pellora::ui {
 namespace {
 
 using frametest::FrameEnvironment;
+using frametest::RecordingMessages;
 using frametest::Settle;
 using frametest::WaitFor;
 using frametest::WhenDocumentDialogOpens;
@@ -115,7 +127,9 @@ constexpr State kChecked {true, true};
 TEST_F(MainFrameTest, CreationMakesEveryBarWithItsNumberAndTexts)
 {
     EXPECT_EQ(m_frame->windowTitle(), "Pellora");
-    EXPECT_EQ(m_frame->size(), QSize(764, 564));
+    EXPECT_EQ(m_frame->size(), CMainFrame::DefaultFrameSize(m_frame->screen()->availableGeometry()));
+    EXPECT_EQ(CMainFrame::DefaultFrameSize(QRect(0, 0, 1920, 1080)), QSize(1024, 720));
+    EXPECT_EQ(CMainFrame::DefaultFrameSize(QRect(0, 0, 800, 600)), QSize(800, 600));
     EXPECT_EQ(ControlId(m_frame->StandardToolBar()), 59392);
     EXPECT_EQ(ControlId(m_frame->ProjectToolBar()), 59424);
     EXPECT_EQ(ControlId(m_frame->LogoBar()), 59425);
@@ -390,6 +404,8 @@ TEST_F(MainFrameTest, ThePlacementIsStoredAsEightyEightDigitsAndRestored)
 {
     m_frame->show();
     m_frame->setGeometry(120, 80, 700, 500);
+    ASSERT_TRUE(m_frame->OnCommand(ID_VIEW_STATUS_BAR));
+    ASSERT_TRUE(m_frame->statusBar()->isHidden());
     m_frame->SaveWindowState();
 
     const std::string stored = m_environment.settings().GetString("Placement");
@@ -407,6 +423,41 @@ TEST_F(MainFrameTest, ThePlacementIsStoredAsEightyEightDigitsAndRestored)
     ASSERT_TRUE(restored->RestoreWindowState());
     EXPECT_EQ(restored->geometry(), m_frame->normalGeometry());
     EXPECT_FALSE(restored->windowState() & Qt::WindowMaximized);
+    // The status bar stays hidden, like the other bars; shown again, it comes back shown.
+    EXPECT_TRUE(restored->statusBar()->isHidden());
+    ASSERT_TRUE(restored->OnCommand(ID_VIEW_STATUS_BAR));
+    restored->SaveWindowState();
+    const auto again = makeFrame();
+    ASSERT_TRUE(again->RestoreWindowState());
+    EXPECT_FALSE(again->statusBar()->isHidden());
+}
+
+// On a later start the projects are opened before the stored placement comes back: they are placed and
+// sized anew in the client area of the restored frame, none larger than it.
+TEST_F(MainFrameTest, ProjectsOpenedBeforeARestoredPlacementFitItsClientArea)
+{
+    m_frame->NewDocument();
+    m_frame->NewDocument();
+    const QSize openedIn = m_frame->MdiClient()->maximumViewportSize();
+    WindowPlacement placement;
+    placement.left = 40;
+    placement.top = 30;
+    placement.right = 40 + 600;
+    placement.bottom = 30 + 450;
+    m_environment.settings().SetString("Placement", placement.ToText());
+    ASSERT_TRUE(m_frame->RestoreWindowState());
+    m_frame->show();
+    Settle();
+
+    const std::vector<CChildFrame*> children = m_frame->Children();
+    ASSERT_EQ(children.size(), 2u);
+    const QRect client = m_frame->MdiClient()->viewport()->rect();
+    ASSERT_LT(client.width(), openedIn.width() - 100);
+    EXPECT_EQ(children[0]->geometry(), client.adjusted(8, 8, -8, -8));
+    const int step = children[1]->CascadeStep();
+    EXPECT_EQ(children[1]->geometry(), children[0]->geometry().adjusted(step, step, 0, 0));
+    for (const CChildFrame* child : children)
+        EXPECT_TRUE(client.contains(child->geometry())) << child->geometry().width() << "x" << child->geometry().height();
 }
 
 TEST_F(MainFrameTest, AMaximisedFrameComesBackMaximisedAndLowerCaseDigitsAreRead)
@@ -492,29 +543,54 @@ TEST_F(MainFrameTest, ClosingStoresTheStateAndClearsTheHandOverValueItHolds)
     EXPECT_EQ(m_environment.settings().GetInt("hWnd"), 4242);
 }
 
+// Leaving the program asks about every changed project before any window closes: a Cancel keeps every
+// project open, also one already answered with No, and the frame stores nothing.
 TEST_F(MainFrameTest, AChangedProjectThatTheUserKeepsKeepsTheFrameOpen)
 {
     m_frame->show();
     m_frame->NewDocument();
     m_frame->NewDocument();
-    m_frame->Children().back()->Document().SetModifiedFlag(true);
-    m_environment.messages.answer = kButtonNo;
+    m_frame->NewDocument();
+    const std::vector<CChildFrame*> children = m_frame->Children();
+    children[0]->Document().SetModifiedFlag(true);
+    children[2]->Document().SetModifiedFlag(true);
+    RecordingMessages& messages = m_environment.messages;
+    messages.questionAnswers = {kAnswerNo, kAnswerCancel};
     EXPECT_FALSE(m_frame->close());
     EXPECT_TRUE(m_frame->isVisible());
-    ASSERT_EQ(m_environment.messages.shown.size(), 1u);
-    EXPECT_EQ(m_environment.messages.shown[0].number, kMessageConfirm);
+    ASSERT_EQ(messages.questions.size(), 2u);
+    EXPECT_EQ(messages.questions[0].text, "Save changes to " + children[0]->windowTitle() + "?");
+    EXPECT_EQ(messages.questions[1].text, "Save changes to " + children[2]->windowTitle() + "?");
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(m_environment.settings().GetString("Placement").empty());
     Settle();
-    EXPECT_EQ(m_frame->Children().size(), 1u);
+    EXPECT_EQ(m_frame->Children().size(), 3u);
+
+    // No to both: everything closes without saving, and without a second question.
+    messages.questionAnswers = {kAnswerNo, kAnswerNo};
+    EXPECT_TRUE(m_frame->close());
+    EXPECT_EQ(messages.questions.size(), 4u);
+    Settle();
+    EXPECT_TRUE(m_frame->Children().empty());
+    EXPECT_FALSE(m_environment.settings().GetString("Placement").empty());
 }
 
 TEST_F(MainFrameTest, ResetLayoutFloatsTheBarBesideTheCentredFrame)
 {
-    const auto rects = CMainFrame::ComputeResetLayout(QRect(0, 0, 1024, 768));
-    EXPECT_EQ(rects.bar, QRect(130, 102, 260, 564));
-    EXPECT_EQ(rects.frame, QRect(390, 102, 504, 564));
-    const auto shifted = CMainFrame::ComputeResetLayout(QRect(100, 20, 1024, 768));
-    EXPECT_EQ(shifted.bar.topLeft(), QPoint(230, 122));
+    // A large desktop holds the bar beside a frame of the default size, centred together.
+    const auto wide = CMainFrame::ComputeResetLayout(QRect(0, 0, 1920, 1080), 600);
+    EXPECT_EQ(wide.bar, QRect(318, 180, 260, 720));
+    EXPECT_EQ(wide.frame, QRect(578, 180, 1024, 720));
+    // On a smaller one the frame takes what the bar leaves.
+    const auto rects = CMainFrame::ComputeResetLayout(QRect(0, 0, 1024, 768), 600);
+    EXPECT_EQ(rects.bar, QRect(0, 24, 260, 720));
+    EXPECT_EQ(rects.frame, QRect(260, 24, 764, 720));
+    const auto shifted = CMainFrame::ComputeResetLayout(QRect(100, 20, 1024, 768), 600);
+    EXPECT_EQ(shifted.bar.topLeft(), QPoint(100, 44));
+    // Too small for both: the frame keeps the width its toolbars need and stays on the desktop.
+    const auto small = CMainFrame::ComputeResetLayout(QRect(0, 0, 800, 600), 600);
+    EXPECT_EQ(small.bar, QRect(0, 0, 260, 600));
+    EXPECT_EQ(small.frame, QRect(200, 0, 600, 600));
 
     m_frame->show();
     m_frame->NewDocument();
@@ -544,6 +620,146 @@ TEST_F(MainFrameTest, ResetLayoutFloatsTheBarBesideTheCentredFrame)
     const int step = children[0]->CascadeStep();
     EXPECT_EQ(children[0]->geometry(), client);
     EXPECT_EQ(children[1]->geometry(), client.adjusted(step, step, 0, 0));
+}
+
+// After a package build the status bar says so with the output path, and its button opens the folder
+// with the desktop's file manager; the notice follows a language switch.
+TEST_F(MainFrameTest, ABuiltPackageIsAnnouncedInTheStatusBarWithItsFolder)
+{
+    m_frame->show();
+    m_frame->NewDocument();
+    CBuildNotice* notice = m_frame->BuildNotice();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_FALSE(notice->isVisible());
+    const QString package = text(m_environment.folder() / "out" / "office.exe");
+    emit m_frame->Children()[0]->packageBuilt(package);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->TextLabel()->toolTip(), "The package has been built: " + package);
+    EXPECT_EQ(notice->FolderButton()->text(), "Show in Folder");
+    notice->FolderButton()->click();
+    ASSERT_EQ(m_opened.size(), 1);
+    EXPECT_EQ(m_opened[0], QUrl::fromLocalFile(text(m_environment.folder() / "out")));
+
+    m_frame->SwitchLanguage(0x0407);
+    EXPECT_EQ(notice->TextLabel()->toolTip(), "Das Paket wurde erstellt: " + package);
+    EXPECT_EQ(notice->FolderButton()->text(), "Im Ordner zeigen");
+}
+
+// The editing keys act where the user looks: with the focus in the printer name, the model box or the
+// test-print box, Delete, Ctrl+X, Ctrl+C and Ctrl+A leave the printers alone (the name field edits its
+// text); in the printer list Delete removes the selected printer.
+TEST_F(MainFrameTest, EditingKeysActOnPrintersOnlyWhileTheListHasTheFocus)
+{
+    m_frame->show();
+    QApplication::setActiveWindow(m_frame.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
+    m_frame->NewDocument();
+    CChildFrame* child = m_frame->Children()[0];
+    CCorvan2Doc& document = child->Document();
+    ASSERT_NE(document.AddPrinter(), nullptr);
+    document.UpdateAllViews();
+    CCorvan2View* view = child->View();
+    view->ListCtrl()->SelectItems({0});
+    view->Tabs()->setCurrentIndex(CCorvan2View::kPrinterPage);
+    Settle();
+    const std::string name = document.GetScript().printers.at(0)->printerName;
+    QGuiApplication::clipboard()->clear();
+
+    auto* nameField = qobject_cast<QLineEdit*>(FindControl(view, printerinfo::IDC_PRINTER_NAME));
+    ASSERT_NE(nameField, nullptr);
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_C, Qt::ControlModifier},
+        {Qt::Key_A, Qt::ControlModifier}};
+    for (const int control : {printerinfo::IDC_PRINTER_NAME, printerinfo::IDC_MODEL, printerinfo::IDC_TEST_PRINT}) {
+        QWidget* widget = FindControl(view, control);
+        ASSERT_NE(widget, nullptr) << control;
+        widget->setFocus();
+        ASSERT_TRUE(widget->hasFocus()) << control;
+        if (widget == nameField)
+            nameField->end(false);
+        EXPECT_FALSE(m_frame->PrinterListHasFocus());
+        for (const auto& [key, modifiers] : keys) {
+            QTest::keyClick(widget, key, modifiers);
+            EXPECT_EQ(document.GetCount(), 1u) << control << " " << key;
+        }
+        EXPECT_EQ(view->ListCtrl()->SelectedRecords().size(), 1u) << control;
+    }
+    EXPECT_FALSE(HasPrinterData(ClipboardData())) << "Ctrl+C in a control copies no printer";
+    // In the name field Delete edits the name.
+    nameField->setFocus();
+    nameField->setCursorPosition(0);
+    QTest::keyClick(nameField, Qt::Key_Delete);
+    EXPECT_EQ(nameField->text().toStdString(), name.substr(1));
+    EXPECT_EQ(document.GetScript().printers.at(0)->printerName, name.substr(1));
+
+    view->ListCtrl()->CurrentView()->setFocus();
+    ASSERT_TRUE(m_frame->PrinterListHasFocus());
+    QTest::keyClick(view->ListCtrl()->CurrentView(), Qt::Key_Delete);
+    EXPECT_EQ(document.GetCount(), 0u);
+    EXPECT_TRUE(m_environment.messages.questions.empty());
+}
+
+// Add Printer, off because the project holds its one printer, says why in its tooltip and status text;
+// with the printer gone it is on again with its own tooltip.
+TEST_F(MainFrameTest, AddPrinterOffForAFullProjectSaysWhy)
+{
+    m_frame->NewDocument();
+    CChildFrame* child = m_frame->Children()[0];
+    const auto addButton = [this]() -> QAction* {
+        for (QAction* button : m_frame->findChild<QToolBar*>(QStringLiteral("ProjectToolBar"))->actions()) {
+            if (CommandTable::CommandId(button) == ID_PRINTER_ADD)
+                return button;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(addButton(), nullptr);
+    m_frame->UpdateCommands();
+    const QString ownTip = addButton()->toolTip();
+    EXPECT_TRUE(addButton()->isEnabled());
+    EXPECT_TRUE(addButton()->statusTip().isEmpty());
+
+    ASSERT_NE(child->Document().AddPrinter(), nullptr);
+    child->Document().UpdateAllViews();
+    m_frame->UpdateCommands();
+    const QString why = "A project holds one printer. Start a new project for the next printer.";
+    EXPECT_FALSE(addButton()->isEnabled());
+    EXPECT_EQ(addButton()->toolTip(), why);
+    EXPECT_EQ(addButton()->statusTip(), why);
+    EXPECT_EQ(m_frame->CommandAction(ID_PRINTER_ADD)->statusTip(), why);
+
+    child->Document().GetScript().printers.clear();
+    child->Document().UpdateAllViews();
+    m_frame->UpdateCommands();
+    EXPECT_TRUE(addButton()->isEnabled());
+    EXPECT_EQ(addButton()->toolTip(), ownTip);
+    EXPECT_TRUE(m_frame->CommandAction(ID_PRINTER_ADD)->statusTip().isEmpty());
+}
+
+// After the layout of a first start, every button of both toolbars shows, in every delivered language:
+// no toolbar keeps buttons behind its extension arrow.
+TEST(MainFrameToolBarTest, TheFirstStartShowsEveryToolbarButtonInEveryLanguage)
+{
+    const FrameEnvironment environment;
+    for (const LanguageInfo& row : kLanguages) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(TheStringTable().Load(PELLORA_BIN_DIR, row.id, kStringTableGroup));
+        CMainFrame frame(BuildEnvironment::ForProgramFolder(PELLORA_BIN_DIR), environment.settings());
+        ASSERT_TRUE(frame.Create(row.id));
+        frame.ResetLayout();
+        frame.show();
+        Settle();
+        for (QToolBar* bar : {frame.StandardToolBar(), frame.ProjectToolBar()}) {
+            SCOPED_TRACE(bar->objectName().toStdString());
+            const auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+            EXPECT_TRUE(more == nullptr || !more->isVisible());
+            for (QAction* action : bar->actions()) {
+                if (QWidget* button = bar->widgetForAction(action)) {
+                    EXPECT_TRUE(button->isVisible()) << action->text().toStdString();
+                }
+            }
+        }
+    }
+    TheStringTable().Load(environment.folder(), 0, kStringTableGroup);
 }
 
 // ---- languages, watermark, logo -------------------------------------------------------------------
@@ -716,12 +932,47 @@ TEST_F(MainFrameTest, SavingValidatesTheProjectFirstAndStopsAtItsMessage)
         dialogSeen = true;
         dialog.reject();
     });
+    m_environment.messages.questionAnswers = {kAnswerNo};
     ASSERT_TRUE(m_frame->OnCommand(ID_FILE_SAVE_AS));
     ASSERT_EQ(m_environment.messages.shown.size(), 1u);
     EXPECT_EQ(m_environment.messages.shown[0].number, 9); // a project without printers
+    ASSERT_EQ(m_environment.messages.questions.size(), 1u);
+    EXPECT_EQ(m_environment.messages.questions[0].text, ItemText(kQuestionSection, kQuestionSaveAnyway));
+    EXPECT_FALSE(m_environment.messages.questions[0].withCancel);
     Settle();
     EXPECT_FALSE(dialogSeen);
     EXPECT_TRUE(m_frame->Children()[0]->Document().GetPathName().empty());
+}
+
+// A project in progress can always be kept: after the check's message, Yes saves it anyway; a package
+// is still refused.
+TEST_F(MainFrameTest, AnIncompleteProjectIsSavedAnywayWhenTheUserWantsIt)
+{
+    m_frame->NewDocument();
+    CChildFrame* child = m_frame->Children()[0];
+    ASSERT_NE(child->Document().AddPrinter(), nullptr);
+    const std::filesystem::path file = m_environment.folder() / "draft.qst";
+    const auto saveWatch = WhenDocumentDialogOpens([&file](QFileDialog& dialog) {
+        frametest::TypeFileNames(dialog, text(file));
+        frametest::Accept(dialog);
+    });
+    m_environment.messages.questionAnswers = {kAnswerYes};
+    ASSERT_TRUE(m_frame->OnCommand(ID_FILE_SAVE));
+    EXPECT_EQ(m_environment.messages.shown.size(), 1u);
+    EXPECT_EQ(child->Document().GetPathName(), file);
+    EXPECT_FALSE(child->Document().IsModified());
+    EXPECT_EQ(frametest::SavedPrinterNames(file),
+              std::vector<std::string>{child->Document().GetScript().printers.at(0)->printerName});
+
+    // Saving anyway under a package's name builds nothing: the check's message comes again.
+    const std::filesystem::path package = m_environment.folder() / "draft.exe";
+    CCorvan2View* view = child->View();
+    EXPECT_FALSE(view->MaySaveTo(package, CCorvan2View::SaveCheck::SaveAnyway));
+    EXPECT_EQ(m_environment.messages.shown.size(), 2u);
+    EXPECT_TRUE(view->MaySaveTo(file, CCorvan2View::SaveCheck::SaveAnyway));
+    EXPECT_FALSE(view->MaySaveTo(file, CCorvan2View::SaveCheck::Stop));
+    EXPECT_FALSE(std::filesystem::exists(package));
+    EXPECT_EQ(m_environment.messages.shown.size(), 2u);
 }
 
 TEST_F(MainFrameTest, RecentFilesAreListedAndOneThatIsGoneLeavesTheList)

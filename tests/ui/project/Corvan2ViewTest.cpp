@@ -106,6 +106,11 @@ TEST_F(Corvan2ViewTest, LayoutAtTwoSizes)
     EXPECT_EQ(grip->geometry(), QRect(0, 240, 764, 6));
     EXPECT_EQ(tabs->geometry(), QRect(0, 246, 764, 174));
     EXPECT_EQ(grip->cursor().shape(), Qt::SizeVerCursor);
+
+    // However small the window is made, the list keeps room for its header and two rows.
+    view->resize(764, 120);
+    EXPECT_GE(list->height(), 64);
+    EXPECT_EQ(tabs->geometry().bottom(), view->height() - 1);
 }
 
 TEST_F(Corvan2ViewTest, PagesTextsAndLanguageSwitch)
@@ -123,12 +128,18 @@ TEST_F(Corvan2ViewTest, PagesTextsAndLanguageSwitch)
     EXPECT_EQ(view->ListCtrl()->ColumnText(0), "Printer Name");
     EXPECT_EQ(view->ListCtrl()->ColumnText(4), "Note");
 
+    // A printer added by hand has no address: the list says so in the language of the moment.
+    ASSERT_NE(document.AddPrinter(), nullptr);
+    document.UpdateAllViews();
+    EXPECT_EQ(view->ListCtrl()->GetItemText(0, 1), "- NONE -");
+
     // A language switch refreshes every view in view mode.
     ASSERT_TRUE(build.Load(0x0411));
     {
         const ScopedViewMode viewMode;
         document.UpdateAllViews();
     }
+    EXPECT_EQ(view->ListCtrl()->GetItemText(0, 1), QString::fromUtf8("- なし -"));
     EXPECT_EQ(view->Tabs()->tabText(1), QString::fromUtf8("ドライバー"));
     EXPECT_EQ(view->ListCtrl()->ColumnText(1), QString::fromUtf8("アドレス"));
     ASSERT_TRUE(build.Load(0x0407));
@@ -341,6 +352,8 @@ TEST_F(Corvan2ViewTest, ValidationFailureSelectsPrinterPageAndControl)
         {[](CPrinterInfoEx& p) { p.driverFolders.clear(); }, 17, CCorvan2View::kDriverPage, 1055},
         {[](CPrinterInfoEx& p) { p.instModeOff = 1; }, 25, CCorvan2View::kDriverPage, 1194},
     };
+    // The project is not saved anyway.
+    messages.questionAnswer = kAnswerNo;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         const auto saved = bad->Clone();
@@ -348,10 +361,14 @@ TEST_F(Corvan2ViewTest, ValidationFailureSelectsPrinterPageAndControl)
         view->ListCtrl()->SelectItems({0});
         view->Tabs()->setCurrentIndex(CCorvan2View::kScriptPage);
         messages.shown.clear();
+        messages.questions.clear();
 
-        // Both save commands check the project before anything else.
-        view->OnCommand(c.message % 2 ? ID_FILE_SAVE_SCRIPT : ID_FILE_CREATE_PACKAGE);
+        // Both save commands check the project before anything else; a script may be saved anyway, a
+        // package may not.
+        const bool script = c.message % 2 != 0;
+        view->OnCommand(script ? ID_FILE_SAVE_SCRIPT : ID_FILE_CREATE_PACKAGE);
         EXPECT_EQ(messages.shown, std::vector<int>{c.message});
+        EXPECT_EQ(messages.questions.size(), script ? 1u : 0u);
         EXPECT_EQ(view->ListCtrl()->SelectedRecords(), std::vector<CPrinterInfoEx*>{bad});
         EXPECT_EQ(view->Tabs()->currentIndex(), c.page);
         QWidget* focus = view->Tabs()->widget(c.page)->focusWidget();
@@ -459,6 +476,7 @@ TEST_F(Corvan2ViewTest, CreatePackageThroughItsDialogs)
     document.UpdateAllViews();
     document.SetModifiedFlag(true);
     QSignalSpy recent(view.get(), &CCorvan2View::recentFileAdded);
+    QSignalSpy built(view.get(), &CCorvan2View::packageBuilt);
     QSignalSpy notices(view.get(), &CCorvan2View::statusNotice);
     const auto stagingBefore = test::BuildFolder::StagingFolders();
     const fs::path package = output / "office.exe";
@@ -483,11 +501,13 @@ TEST_F(Corvan2ViewTest, CreatePackageThroughItsDialogs)
     const BuildEnvironment environment = build.Environment();
     ASSERT_GT(bytes.size(), environment.stub.size());
     EXPECT_EQ(std::memcmp(environment.stub.data(), bytes.data(), environment.stub.size()), 0);
-    // The document keeps its own path and is saved now.
+    // The document keeps its own path, and its changes are still unsaved: the build wrote no project file.
     EXPECT_TRUE(document.GetPathName().empty());
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_TRUE(document.IsModified());
     ASSERT_EQ(recent.count(), 1);
     EXPECT_EQ(recent.at(0).at(0).toString().toStdString(), package.string());
+    ASSERT_EQ(built.count(), 1);
+    EXPECT_EQ(built.at(0).at(0).toString().toStdString(), package.string());
     EXPECT_EQ(test::BuildFolder::StagingFolders(), stagingBefore);
     // The test's program folder has no CVSetUp.exe: the package installs nothing, and the status bar says so.
     ASSERT_EQ(notices.count(), 1);
@@ -508,6 +528,7 @@ TEST_F(Corvan2ViewTest, FailedBuildShowsItsMessageAndLeavesNothingBehind)
     document.UpdateAllViews();
     document.SetModifiedFlag(true);
     QSignalSpy recent(view.get(), &CCorvan2View::recentFileAdded);
+    QSignalSpy built(view.get(), &CCorvan2View::packageBuilt);
     const auto stagingBefore = test::BuildFolder::StagingFolders();
     const fs::path package = output / "office.exe";
 
@@ -525,6 +546,7 @@ TEST_F(Corvan2ViewTest, FailedBuildShowsItsMessageAndLeavesNothingBehind)
     EXPECT_EQ(test::BuildFolder::StagingFolders(), stagingBefore);
     EXPECT_TRUE(document.IsModified());
     EXPECT_EQ(recent.count(), 0);
+    EXPECT_EQ(built.count(), 0);
 }
 
 TEST_F(Corvan2ViewTest, RefusedNameAndFailedSigningAreShownWithTheirDetail)

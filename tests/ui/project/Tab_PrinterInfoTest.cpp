@@ -111,6 +111,16 @@ TEST_F(PrinterInfoTest, SeveralPrintersShowCommonValuesReadOnly)
     EXPECT_TRUE(name()->isReadOnly());
     EXPECT_FALSE(radio(IDC_INSTMODE_NEW)->isChecked()) << "differing install modes check neither button";
     EXPECT_FALSE(radio(IDC_INSTMODE_UPDATE)->isChecked());
+
+    // The read-only fields look so: the background of the page, not of text input; one printer again
+    // makes them editable and look editable.
+    const QPalette standard = QApplication::palette(name());
+    EXPECT_EQ(name()->palette().color(QPalette::Base), standard.color(QPalette::Window));
+    EXPECT_EQ(address()->palette().color(QPalette::Base), standard.color(QPalette::Window));
+    select({first});
+    EXPECT_FALSE(name()->isReadOnly());
+    EXPECT_EQ(name()->palette().color(QPalette::Base), standard.color(QPalette::Base));
+    EXPECT_NE(standard.color(QPalette::Base), standard.color(QPalette::Window));
 }
 
 TEST_F(PrinterInfoTest, PlaceholderAddressesShowEmpty)
@@ -123,23 +133,49 @@ TEST_F(PrinterInfoTest, PlaceholderAddressesShowEmpty)
     EXPECT_EQ(address()->text(), QString());
 }
 
-TEST_F(PrinterInfoTest, ForbiddenCharactersAreRemovedWithOneMessage)
+// A forbidden character is dropped where it was typed, with one hint beside the name per burst of
+// typing and no message box that would take the following keys; a full name refuses the next character
+// with a hint of its own.
+TEST_F(PrinterInfoTest, RefusedCharactersGiveOneHintBesideTheNamePerBurst)
 {
+    std::vector<QString> hints;
+    tab->SetHintPresenter([&](QLineEdit* field, const QString& text) {
+        EXPECT_EQ(field, name());
+        hints.push_back(text);
+    });
     select({first});
     name()->clear();
     name()->insert(QStringLiteral("A!B,C\\D"));
 
     EXPECT_EQ(first->printerName, "ABCD");
     EXPECT_EQ(name()->text(), QStringLiteral("ABCD"));
-    EXPECT_EQ(messages.shown, (std::vector<int>{kMessageTextTooLong}));
+    EXPECT_EQ(hints, std::vector<QString>{"A printer name cannot contain !, a comma or \\."});
     EXPECT_TRUE(host.doc.IsModified());
     EXPECT_EQ(host.otherViewUpdates, 1);
     ASSERT_EQ(host.edited.size(), 1u);
     EXPECT_EQ(host.edited.front(), std::vector<CPrinterInfoEx*>{first});
 
-    QTest::keyClicks(name(), "E");
-    EXPECT_EQ(first->printerName, "ABCDE");
-    EXPECT_EQ(messages.shown.size(), 1u) << "a clean name shows nothing";
+    // Within the same burst: no second hint, and the next key lands where the refused one was typed.
+    name()->setCursorPosition(2);
+    QTest::keyClicks(name(), "!x");
+    EXPECT_EQ(first->printerName, "ABxCD");
+    EXPECT_EQ(hints.size(), 1u);
+
+    // After a pause the next refusal is told again.
+    QTest::qWait(ui::CTab::kHintBurstMilliseconds + 100);
+    QTest::keyClicks(name(), ",");
+    EXPECT_EQ(first->printerName, "ABxCD");
+    ASSERT_EQ(hints.size(), 2u);
+
+    QTest::qWait(ui::CTab::kHintBurstMilliseconds + 100);
+    name()->selectAll();
+    name()->insert(QString(31, QLatin1Char('N')));
+    name()->end(false);
+    QTest::keyClicks(name(), "O");
+    EXPECT_EQ(first->printerName, std::string(31, 'N'));
+    ASSERT_EQ(hints.size(), 3u);
+    EXPECT_EQ(hints.back(), "The printer name cannot be longer.");
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(PrinterInfoTest, LongNameIsCutToWholeCharactersAfterTheLengthMessage)
@@ -275,18 +311,45 @@ TEST_F(PrinterInfoTest, LayoutAtTwoSizes)
     tab->resize(600, 150);
     EXPECT_EQ(control<QWidget>(IDC_CONNECTION_LABEL)->geometry(), QRect(12, 12, 198, 22));
     EXPECT_EQ(radio(IDC_CONNECTION_NETWORK)->geometry(), QRect(210, 12, 120, 22));
-    EXPECT_EQ(radio(IDC_CONNECTION_USB)->geometry(), QRect(338, 12, 100, 22));
+    EXPECT_EQ(radio(IDC_CONNECTION_USB)->geometry(), QRect(338, 12, 250, 22));
     EXPECT_EQ(name()->geometry(), QRect(210, 38, 198, 22));
     EXPECT_EQ(address()->geometry(), QRect(210, 64, 198, 22));
     EXPECT_EQ(model()->geometry(), QRect(210, 90, 198, 22));
-    EXPECT_EQ(testPrint()->geometry(), QRect(420, 38, 384, 22));
-    EXPECT_EQ(control<QWidget>(IDC_INSTMODE_LABEL)->geometry(), QRect(12, 116, 122, 22));
-    EXPECT_EQ(radio(IDC_INSTMODE_UPDATE)->geometry(), QRect(338, 116, 100, 22));
+    EXPECT_EQ(testPrint()->geometry(), QRect(420, 38, 168, 22));
+    EXPECT_EQ(control<QWidget>(IDC_INSTMODE_LABEL)->geometry(), QRect(12, 116, 198, 22));
+    EXPECT_EQ(radio(IDC_INSTMODE_UPDATE)->geometry(), QRect(338, 116, 250, 22));
 
     tab->resize(900, 150);
     EXPECT_EQ(name()->geometry(), QRect(315, 38, 303, 22));
-    EXPECT_EQ(radio(IDC_CONNECTION_USB)->geometry(), QRect(443, 12, 100, 22));
-    EXPECT_EQ(testPrint()->geometry(), QRect(624, 38, 588, 22));
+    EXPECT_EQ(radio(IDC_CONNECTION_USB)->geometry(), QRect(443, 12, 445, 22));
+    EXPECT_EQ(testPrint()->geometry(), QRect(630, 38, 258, 22));
+
+    // However wide the page, the test-print box keeps its distance from the name field and stays on it.
+    for (const int width : {480, 1199, 1200, 1201, 1600, 2560}) {
+        tab->resize(width, 150);
+        EXPECT_GE(testPrint()->geometry().left() - name()->geometry().right(), 12) << width;
+        EXPECT_LE(testPrint()->geometry().right(), width - 12) << width;
+    }
+}
+
+// A text the page has no room for is cut with an ellipsis and the tooltip holds all of it; with room
+// again, the whole text and the control's own tooltip come back.
+TEST_F(PrinterInfoTest, TextsWithoutRoomAreElidedWithTheWholeTextInTheTooltip)
+{
+    const QString whole = testPrint()->text();
+    const QString ownTip = testPrint()->toolTip();
+    ASSERT_EQ(whole, "Print a test page");
+    ASSERT_FALSE(ownTip.isEmpty());
+
+    tab->resize(330, 150);
+    EXPECT_NE(testPrint()->text(), whole);
+    EXPECT_TRUE(testPrint()->text().endsWith(QChar(0x2026)));
+    EXPECT_LE(testPrint()->sizeHint().width(), testPrint()->width());
+    EXPECT_EQ(testPrint()->toolTip(), whole + "\n" + ownTip);
+
+    tab->resize(740, 150);
+    EXPECT_EQ(testPrint()->text(), whole);
+    EXPECT_EQ(testPrint()->toolTip(), ownTip);
 }
 
 TEST_F(PrinterInfoTest, FocusOnTheModelGoesToTheModelBox)

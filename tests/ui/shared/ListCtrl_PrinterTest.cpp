@@ -405,13 +405,26 @@ TEST_F(ListCtrl_PrinterTest, DeleteCopyCutAndPaste)
     EXPECT_EQ(DocumentNames(other), std::vector<std::string>{"a"});
     EXPECT_TRUE(other.IsModified());
 
+    // Removing several printers asks first, naming their number; No keeps them, and the clipboard too.
+    test::MessageRecorder messages;
+    messages.questionAnswer = kAnswerNo;
+    QGuiApplication::clipboard()->clear();
+    for (const int id : {ID_EDIT_CUT, ID_EDIT_CLEAR})
+        list.OnCommand(id);
+    EXPECT_EQ(messages.questions, (std::vector<QString>(2, "Do you want to remove the 2 selected printers from the project?")));
+    EXPECT_EQ(DocumentNames(document), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_FALSE(HasPrinterData(ClipboardData()));
+
+    messages.questionAnswer = kAnswerYes;
     list.OnCommand(ID_EDIT_CUT);
     EXPECT_EQ(DocumentNames(document), std::vector<std::string>{"c"});
     EXPECT_EQ(list.GetItemCount(), 1);
     EXPECT_EQ(counts.count(), 1);
 
+    // One printer goes without a question.
     list.SelectItems({0});
     list.OnCommand(ID_EDIT_CLEAR);
+    EXPECT_EQ(messages.questions.size(), 3u);
     EXPECT_TRUE(document.GetScript().printers.empty());
     EXPECT_EQ(list.GetItemCount(), 0);
     EXPECT_EQ(counts.count(), 2);

@@ -12,11 +12,19 @@
 #include "ui/shared/CommandIds.h"
 #include "ui/shared/ControlId.h"
 #include "ui/shared/DialogTexts.h"
+#include "ui/shared/ProgramFont.h"
+#include "core/platform/UserSettings.h"
+#include "core/util/Support.h"
+#include "ui/frame/ChildFrame.h"
+#include "ui/frame/CoolDialogBar.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/project/Corvan2View.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -380,34 +388,117 @@ TEST_P(TabTextsTest, EveryControlHasItsText)
     }
 }
 
-// At the size of the page in a main window of the default size, no text is cut off (the fonts of the
-// test machine cover the Latin scripts).
-TEST_P(TabTextsTest, TextsFitTheirControls)
+// The pages as the program shows them: in the project window of a main window of the default size,
+// with the docking bar docked beside it, in the program's font and with the tables delivered beside it.
+class DeliveredPageTextsTest : public ::testing::TestWithParam<std::uint16_t> {
+protected:
+    void SetUp() override
+    {
+        m_desktopFont = QApplication::font();
+        QApplication::setFont(ui::ProgramFont(m_desktopFont));
+    }
+    void TearDown() override
+    {
+        QApplication::setFont(m_desktopFont);
+        TheStringTable().Load(PELLORA_BIN_DIR, 0, kStringTableGroup);
+    }
+
+private:
+    QFont m_desktopFont;
+};
+
+// Every label, check box and radio button shows its whole text from the table, within the page and
+// beside (never under) its neighbours.
+TEST_P(DeliveredPageTextsTest, TextsFitTheirControlsAtTheDefaultWindowSize)
 {
-    if (GetParam() == 0x0411 && !QFontMetrics(QApplication::font()).inFontUcs4(0x30D7))
-        GTEST_SKIP() << "no Japanese font to measure with";
-    ASSERT_TRUE(strings.Load(GetParam()));
-    ui::CTab_PrinterInfo printerInfo(host);
-    ui::CTab_DriverInfo driverInfo(host);
-    ui::CTab_ScriptInfo scriptInfo(host);
-    for (CTab* tab : std::initializer_list<CTab*>{&printerInfo, &driverInfo, &scriptInfo}) {
+    ASSERT_FALSE(QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
+        << "no Japanese font to measure with (Debian package fonts-ipafont-gothic)";
+    ASSERT_TRUE(TheStringTable().Load(PELLORA_BIN_DIR, GetParam(), kStringTableGroup));
+    const ScopedTempFolder config;
+    ui::CMainFrame frame(BuildEnvironment::ForProgramFolder(PELLORA_BIN_DIR), UserSettings(config.path() / "Pellora.ini"));
+    ASSERT_TRUE(frame.Create(GetParam()));
+    ASSERT_TRUE(frame.NewDocument());
+    const QSize size = ui::CMainFrame::DefaultFrameSize(QRect(0, 0, 1920, 1080));
+    frame.resize(size);
+    ASSERT_TRUE(frame.DockingBar()->IsDocked());
+    frame.show();
+    ui::CChildFrame* child = frame.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    child->PlaceDefault({});
+    QApplication::processEvents();
+
+    ui::CCorvan2View* view = child->View();
+    for (int page = 0; page < ui::CCorvan2View::kPageCount; ++page) {
+        view->Tabs()->setCurrentIndex(page);
+        QApplication::processEvents();
+        CTab* tab = view->Page(page);
         SCOPED_TRACE(tab->Section());
-        tab->show();
-        tab->resize(740, 145);
+        std::vector<QWidget*> shown;
         for (QWidget* control : tab->findChildren<QWidget*>()) {
-            if (ui::ControlId(control) <= 0 || control->isHidden())
-                continue;
-            SCOPED_TRACE(ui::ControlId(control));
-            const QRect shown = control->geometry().intersected(tab->rect());
-            EXPECT_EQ(shown.height(), control->height()) << "cut off at the bottom";
+            if (ui::ControlId(control) > 0 && !control->isHidden())
+                shown.push_back(control);
+        }
+        for (QWidget* control : shown) {
+            const int id = ui::ControlId(control);
+            SCOPED_TRACE(id);
+            // What the page shows of the control.
+            const QRect visible = control->geometry().intersected(tab->rect());
+            EXPECT_EQ(visible.height(), control->height()) << "cut off at the bottom";
+            for (QWidget* other : shown) {
+                if (other != control && id < ui::ControlId(other)) {
+                    EXPECT_FALSE(control->geometry().intersects(other->geometry())) << "under " << ui::ControlId(other);
+                }
+            }
+            const QString full = ui::ItemText(tab->Section(), id);
             if (auto* label = qobject_cast<QLabel*>(control)) {
-                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), shown.width());
+                EXPECT_EQ(label->text(), full);
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), visible.width()) << full.toStdString();
             } else if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control)) {
-                EXPECT_LE(control->sizeHint().width(), shown.width());
+                EXPECT_EQ(static_cast<QAbstractButton*>(control)->text(), full);
+                EXPECT_LE(control->sizeHint().width(), visible.width()) << full.toStdString();
             }
         }
     }
 }
+
+// The Tab key walks each page row by row, from left to right within a row.
+TEST_P(DeliveredPageTextsTest, TheTabKeyFollowsTheRowsOfEveryPage)
+{
+    ASSERT_TRUE(TheStringTable().Load(PELLORA_BIN_DIR, GetParam(), kStringTableGroup));
+    const ScopedTempFolder config;
+    ui::CMainFrame frame(BuildEnvironment::ForProgramFolder(PELLORA_BIN_DIR), UserSettings(config.path() / "Pellora.ini"));
+    ASSERT_TRUE(frame.Create(GetParam()));
+    ASSERT_TRUE(frame.NewDocument());
+    frame.show();
+    ui::CCorvan2View* view = frame.ActiveChild()->View();
+    // One printer makes every control of the printer page take input.
+    view->OnCommand(ui::ID_PRINTER_ADD);
+    QApplication::processEvents();
+    for (int page = 0; page < ui::CCorvan2View::kPageCount; ++page) {
+        view->Tabs()->setCurrentIndex(page);
+        QApplication::processEvents();
+        CTab* tab = view->Page(page);
+        SCOPED_TRACE(tab->Section());
+        std::vector<QWidget*> order;
+        for (QWidget* widget = tab->nextInFocusChain(); widget != tab; widget = widget->nextInFocusChain()) {
+            if (tab->isAncestorOf(widget) && widget->isVisibleTo(tab) && (widget->focusPolicy() & Qt::TabFocus))
+                order.push_back(widget);
+        }
+        ASSERT_GE(order.size(), 2u);
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            const QRect before = order[i - 1]->geometry();
+            const QRect after = order[i]->geometry();
+            const bool rowBelow = after.top() >= before.center().y() && after.center().y() > before.bottom();
+            const bool sameRowRight = after.center().y() >= before.top() && after.center().y() <= before.bottom()
+                && after.left() > before.left();
+            EXPECT_TRUE(rowBelow || sameRowRight)
+                << ui::ControlId(order[i - 1]) << " comes before " << ui::ControlId(order[i]);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, DeliveredPageTextsTest,
+                         ::testing::Values(0x0000, 0x0407, 0x040A, 0x040C, 0x0410, 0x0411, 0x0413, 0x0416));
 
 TEST_P(TabTextsTest, RetextFollowsALanguageSwitch)
 {

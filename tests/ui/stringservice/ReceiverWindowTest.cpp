@@ -237,6 +237,8 @@ TEST_F(ReceiverWindowTest, CloseEndsTheProgramWithStatusOneWhenThereIsNoMainWind
 TEST_F(ReceiverWindowTest, TheMainWindowFollowsTheReceiversFirstMoveOnly)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // A frame smaller than the screen, so that the positions below are where it can stand.
+    m_frame->resize(screen.width() / 2, screen.height() / 2);
     m_receiver->setPosition(5, 7);
     EXPECT_EQ(m_frame->frameGeometry().topLeft(), QPoint(5, 7));
     m_receiver->setPosition(screen.width(), screen.height());
