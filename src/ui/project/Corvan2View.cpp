@@ -384,6 +384,14 @@ CCorvan2View::SaveCheck CCorvan2View::CheckBeforeSave()
     const ValidationResult result = m_document.Validate();
     if (result.ok())
         return SaveCheck::Complete;
+    // A printer without a model is left out when the project is read again: saving anyway would lose it.
+    const auto& printers = m_document.GetScript().printers;
+    const auto modelless = std::find_if(printers.begin(), printers.end(),
+                                        [](const auto& printer) { return printer->modelName.empty(); });
+    if (modelless != printers.end()) {
+        ShowValidationFailure({kMessageNoModel, static_cast<int>(modelless - printers.begin())});
+        return SaveCheck::Stop;
+    }
     ShowValidationFailure(result);
     return AskQuestion(ItemText(kQuestionSection, kQuestionSaveAnyway)) == kAnswerYes ? SaveCheck::SaveAnyway
                                                                                         : SaveCheck::Stop;

@@ -54,7 +54,8 @@ public:
     void ShowValidationFailure(const ValidationResult& result);
     // The check before a save. A project that fails the pre-build check shows why (printer, page and
     // control selected) and asks whether to save it anyway: a project in progress can always be kept,
-    // only a package needs it complete.
+    // only a package needs it complete. A printer without a model stops the save: the file could not
+    // bring it back.
     enum class SaveCheck { Complete, SaveAnyway, Stop };
     SaveCheck CheckBeforeSave();
     // Refuses a save to path that would build a package from a project that failed the check (saving

@@ -128,7 +128,10 @@ TEST_F(ChildFrameFixture, ClosingAChangedProjectAsksToSaveItWithThreeAnswers)
     const auto changedWindow = [&] {
         CChildFrame* frame = addWindow();
         frame->Document().SetPathName(file);
-        EXPECT_NE(frame->Document().AddPrinter(), nullptr);
+        CPrinterInfoEx* const printer = frame->Document().AddPrinter();
+        EXPECT_NE(printer, nullptr);
+        if (printer != nullptr)
+            printer->modelName = "RX-C3400";
         EXPECT_TRUE(frame->Document().IsModified());
         return frame;
     };

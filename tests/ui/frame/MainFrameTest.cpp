@@ -1,6 +1,7 @@
 #include "ui/frame/MainFrame.h"
 
 #include "MainFrameTestSupport.h"
+#include "support/FileTreeSupport.h"
 #include "core/util/IniFile.h"
 #include "core/util/MessageNumbers.h"
 #include "ui/frame/BuildNotice.h"
@@ -950,7 +951,9 @@ TEST_F(MainFrameTest, AnIncompleteProjectIsSavedAnywayWhenTheUserWantsIt)
 {
     m_frame->NewDocument();
     CChildFrame* child = m_frame->Children()[0];
-    ASSERT_NE(child->Document().AddPrinter(), nullptr);
+    CPrinterInfoEx* const printer = child->Document().AddPrinter();
+    ASSERT_NE(printer, nullptr);
+    printer->modelName = "RX-C3400";
     const std::filesystem::path file = m_environment.folder() / "draft.qst";
     const auto saveWatch = WhenDocumentDialogOpens([&file](QFileDialog& dialog) {
         frametest::TypeFileNames(dialog, text(file));
@@ -963,6 +966,17 @@ TEST_F(MainFrameTest, AnIncompleteProjectIsSavedAnywayWhenTheUserWantsIt)
     EXPECT_FALSE(child->Document().IsModified());
     EXPECT_EQ(frametest::SavedPrinterNames(file),
               std::vector<std::string>{child->Document().GetScript().printers.at(0)->printerName});
+
+    // A printer without a model would not come back from the file: no saving it anyway.
+    printer->modelName.clear();
+    m_environment.messages.questionAnswers = {kAnswerYes};
+    const std::string saved = test::ReadFileBytes(file);
+    ASSERT_TRUE(m_frame->OnCommand(ID_FILE_SAVE));
+    ASSERT_EQ(m_environment.messages.shown.size(), 2u);
+    EXPECT_EQ(m_environment.messages.shown[1].number, kMessageNoModel);
+    EXPECT_EQ(m_environment.messages.questions.size(), 1u);
+    EXPECT_EQ(test::ReadFileBytes(file), saved);
+    m_environment.messages.shown.pop_back();
 
     // Saving anyway under a package's name builds nothing: the check's message comes again.
     const std::filesystem::path package = m_environment.folder() / "draft.exe";
