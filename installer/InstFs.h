@@ -1,4 +1,5 @@
-/* Files and folders for the client installer; one implementation per platform.
+/* Files and folders for the client installer: the platform's file calls (one implementation per
+ * platform) and what is built on them (InstFs.c).
  * Paths are UTF-8 and use "\" between components on every platform (the POSIX build translates). */
 #ifndef PELLORA_INST_FS_H
 #define PELLORA_INST_FS_H
@@ -18,6 +19,8 @@ unsigned long inst_fs_read(const char* path, size_t limit, uint8_t** data, size_
 int inst_fs_is_file(const char* path);
 /* Paths relative to folder of every regular file below it, sorted; links are not followed. */
 void inst_fs_list_files(const char* folder, InstList* files);
+/* The same paths in the order the platform lists them. */
+void inst_fs_collect_files(const char* folder, InstList* files);
 /* Opens a file for appending (created when missing); NULL on failure. */
 FILE* inst_fs_open_append(const char* path);
 /* The local time as "YYYY-MM-DD hh:mm:ss". */
