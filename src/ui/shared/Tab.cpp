@@ -237,6 +237,17 @@ void CTab::SetTextLimit(QLineEdit* edit, std::size_t maxBytes)
     edit->setMaxLength(static_cast<int>(maxBytes));
 }
 
+bool CTab::wouldPassByteLimit(const QLineEdit* field, const QString& typed) const
+{
+    const auto limit = m_limits.find(field);
+    if (limit == m_limits.end())
+        return false;
+    QString after = field->text();
+    if (field->hasSelectedText())
+        after.remove(field->selectionStart(), field->selectedText().size());
+    return static_cast<std::size_t>(after.toUtf8().size() + typed.toUtf8().size()) > limit->second;
+}
+
 bool CTab::ReadText(QLineEdit* edit, std::string& out)
 {
     out = edit->text().toStdString();
@@ -354,6 +365,12 @@ bool CTab::eventFilter(QObject* watched, QEvent* event)
             }
             if (!field->hasSelectedText() && field->text().size() >= field->maxLength())
                 ShowFieldHint(field, FullFieldHint(field));
+            else if (wouldPassByteLimit(field, key->text())) {
+                if (const QString full = FullFieldHint(field); !full.isEmpty()) {
+                    ShowFieldHint(field, full);
+                    return true;
+                }
+            }
         }
     }
     if (m_commandHandler) {

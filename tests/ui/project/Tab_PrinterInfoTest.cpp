@@ -134,8 +134,8 @@ TEST_F(PrinterInfoTest, PlaceholderAddressesShowEmpty)
 }
 
 // A forbidden character is dropped where it was typed, with one hint beside the name per burst of
-// typing and no message box that would take the following keys; a full name refuses the next character
-// with a hint of its own.
+// typing and no message box that would take the following keys; a full name (in characters or in bytes)
+// refuses the next character with a hint of its own.
 TEST_F(PrinterInfoTest, RefusedCharactersGiveOneHintBesideTheNamePerBurst)
 {
     std::vector<QString> hints;
@@ -174,6 +174,17 @@ TEST_F(PrinterInfoTest, RefusedCharactersGiveOneHintBesideTheNamePerBurst)
     QTest::keyClicks(name(), "O");
     EXPECT_EQ(first->printerName, std::string(31, 'N'));
     ASSERT_EQ(hints.size(), 3u);
+    EXPECT_EQ(hints.back(), "The printer name cannot be longer.");
+
+    // Characters of two bytes reach the byte limit at 15 characters: the 16th is refused with the same
+    // hint, not cut later with a message box.
+    QTest::qWait(ui::CTab::kHintBurstMilliseconds + 100);
+    name()->clear();
+    for (int i = 0; i < 16; ++i)
+        QTest::sendKeyEvent(QTest::Click, name(), Qt::Key_Udiaeresis, QString(QChar(0x00FC)), Qt::NoModifier);
+    EXPECT_EQ(name()->text(), QString(15, QChar(0x00FC)));
+    EXPECT_EQ(first->printerName, QString(15, QChar(0x00FC)).toStdString());
+    ASSERT_EQ(hints.size(), 4u);
     EXPECT_EQ(hints.back(), "The printer name cannot be longer.");
     EXPECT_TRUE(messages.shown.empty());
 }
