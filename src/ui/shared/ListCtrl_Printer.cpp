@@ -29,6 +29,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QTreeView>
 
@@ -46,6 +47,29 @@ constexpr int kTooltipMaxWidth = 500;
 constexpr int kEmptyRowHeight = 17;
 // The fixed four-character sample that sizes the note column.
 const char* const kNoteColumnSample = "\xE8\xAD\x98\xE5\x88\xA5\xE6\x83\x85\xE5\xA0\xB1";
+
+// Keeps an item of the small-icon and list modes within its grid cell, so that a long name is elided
+// instead of painted over the next item.
+class GridBoundDelegate final : public QStyledItemDelegate {
+public:
+    explicit GridBoundDelegate(QListView* view)
+        : QStyledItemDelegate(view)
+        , m_view(view)
+    {
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QSize grid = m_view->gridSize();
+        if (m_view->viewMode() == QListView::ListMode && grid.isValid())
+            size.setWidth(std::min(size.width(), grid.width()));
+        return size;
+    }
+
+private:
+    const QListView* m_view;
+};
 
 } // namespace
 
@@ -170,6 +194,7 @@ CListCtrl_Printer::CListCtrl_Printer(QWidget* parent)
     // Item sizes differ between the modes: no size is cached across them.
     icons->setUniformItemSizes(false);
     icons->setSelectionBehavior(QAbstractItemView::SelectRows);
+    icons->setItemDelegate(new GridBoundDelegate(icons));
     m_iconView = icons;
 
     m_stack = new QStackedLayout(this);

@@ -276,6 +276,34 @@ TEST_F(ListCtrl_PrinterTest, TooltipListsEveryColumn)
     EXPECT_EQ(list.TooltipText(1), "");
 }
 
+// A name of the full 31 characters stays within its item in the small-icon and list modes: the next item
+// is not painted over, and the hover tooltip carries the whole name.
+TEST_F(ListCtrl_PrinterTest, LongNamesStayInsideTheirItemsInTheSmallIconAndListModes)
+{
+    CListCtrl_Printer list;
+    list.SetList(&document);
+    const std::string longName(31, 'W');
+    Add(document, longName, "10.0.0.1");
+    Add(document, "B", "10.0.0.2");
+    list.Refresh();
+    list.resize(640, 240);
+    list.show();
+    for (const auto mode : {CListCtrl_Printer::Mode::SmallIcons, CListCtrl_Printer::Mode::List}) {
+        list.SetMode(mode);
+        auto* view = qobject_cast<QListView*>(list.CurrentView());
+        ASSERT_NE(view, nullptr);
+        QCoreApplication::processEvents();
+        const QModelIndex first = view->model()->index(0, 0);
+        const QRect item = view->visualRect(first);
+        const QRect next = view->visualRect(view->model()->index(1, 0));
+        EXPECT_FALSE(item.intersects(next)) << static_cast<int>(mode);
+        const int textWidth = view->fontMetrics().horizontalAdvance(QString::fromStdString(longName));
+        EXPECT_LT(item.width(), textWidth + view->iconSize().width()) << "the name is elided, not given room";
+    }
+    EXPECT_EQ(list.TooltipText(0).split(QLatin1Char('\n')).front(), QString::fromStdString(": " + longName))
+        << list.TooltipText(0).toStdString();
+}
+
 TEST_F(ListCtrl_PrinterTest, AResultListHoldsItsRecordsWithoutAProject)
 {
     PrinterRecordList results;
