@@ -113,6 +113,36 @@ TEST_F(Corvan2ViewTest, LayoutAtTwoSizes)
     EXPECT_EQ(tabs->geometry().bottom(), view->height() - 1);
 }
 
+// Tab goes through each page's controls as they are read: row by row from the top, left to right in a row.
+TEST_F(Corvan2ViewTest, TabOrderOfEachPageFollowsItsRows)
+{
+    AddValid(document, "Office");
+    auto view = MakeView(document);
+    view->resize(764, 500);
+    view->show();
+    view->ListCtrl()->SelectItems({0});
+    for (int page = 0; page < view->Tabs()->count(); ++page) {
+        view->Tabs()->setCurrentIndex(page);
+        QWidget* const tab = view->Tabs()->widget(page);
+        QCoreApplication::processEvents();
+        std::vector<QPoint> order;
+        for (QWidget* w = tab->nextInFocusChain(); w != tab && order.size() < 100; w = w->nextInFocusChain()) {
+            if (tab->isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+                order.push_back(w->mapTo(tab, QPoint()));
+        }
+        ASSERT_GE(order.size(), 2u) << page;
+        constexpr int kSameRow = 6;
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            const QPoint before = order[i - 1];
+            const QPoint after = order[i];
+            const bool sameRow = std::abs(after.y() - before.y()) <= kSameRow;
+            EXPECT_TRUE(sameRow ? after.x() > before.x() : after.y() > before.y())
+                << "page " << page << ": (" << before.x() << "," << before.y() << ") then (" << after.x() << ","
+                << after.y() << ")";
+        }
+    }
+}
+
 TEST_F(Corvan2ViewTest, PagesTextsAndLanguageSwitch)
 {
     auto view = MakeView(document);
