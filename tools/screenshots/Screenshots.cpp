@@ -1,6 +1,7 @@
 // Draws the windows on the offscreen platform and writes them as PNG pictures: the main window with a
-// project of one printer in each list mode, each property page, the left pane, the about box, a message
-// box and the option dialogs, in English, German and Japanese.
+// project of one printer (the most a project holds) at its default and at a small size, each list mode,
+// each property page, the left pane, the about box, a message box, the close question and the option
+// dialogs, in English, German and Japanese.
 
 #include "app/InteractiveStart.h"
 #include "app/QtMessagePresenter.h"
@@ -20,7 +21,9 @@
 #include "ui/options/UtilityDlg.h"
 #include "ui/project/Corvan2View.h"
 #include "ui/project/Corvan2ViewIds.h"
+#include "ui/shared/DialogTexts.h"
 #include "ui/shared/ListCtrl_Printer.h"
+#include "ui/shared/MessageService.h"
 #include "ui/shared/ProductArt.h"
 
 #include <QApplication>
@@ -28,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -108,6 +112,14 @@ void fillPrinter(CPrinterInfoEx& printer)
     printer.comment = "Second floor, beside the stairs";
     printer.location = "Building A";
 }
+
+// The questions in their boxes, as the program asks them; numbered messages are not pictured through it.
+class QuestionBoxes final : public ui::MessageService {
+public:
+    int ShowMessage(int) override { return 0; }
+    int ShowFileMessage(int, std::string_view) override { return 0; }
+    int ShowDetailedMessage(int, std::string_view) override { return 0; }
+};
 
 // A window of its own for a project view that the project window does not show yet.
 struct ViewWindow {
@@ -195,6 +207,10 @@ bool shootLanguage(const Language& language, const fs::path& programFolder, cons
         child->showMaximized();
     }
     camera.Take(frame, tag + "main-window");
+    const QSize defaultSize = frame.size();
+    frame.resize(640, 480);
+    camera.Take(frame, tag + "main-window-small");
+    frame.resize(defaultSize);
 
     QWidget& viewWindow = ownWindow ? ownWindow->window : static_cast<QWidget&>(frame);
     if (view != nullptr) {
@@ -232,6 +248,17 @@ bool shootLanguage(const Language& language, const fs::path& programFolder, cons
     box.show();
     camera.Take(box, tag + "message-box");
     box.hide();
+
+    // The question on closing a changed project, taken while it waits for its answer.
+    QuestionBoxes questions;
+    QTimer::singleShot(100, &frame, [&camera, &tag] {
+        if (QWidget* question = QApplication::activeModalWidget()) {
+            camera.Take(*question, tag + "close-question");
+            question->close();
+        }
+    });
+    questions.AskQuestion(ui::ItemText(ui::kQuestionSection, ui::kQuestionSaveChanges).replace("%1", "Project1.qst"),
+                          true);
 
     shootOptionDialogs(programFolder, camera, tag);
     return true;
