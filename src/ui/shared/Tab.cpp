@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -239,13 +240,29 @@ void CTab::SetTextLimit(QLineEdit* edit, std::size_t maxBytes)
 
 bool CTab::wouldPassByteLimit(const QLineEdit* field, const QString& typed) const
 {
+    return fittingPrefix(field, typed) != typed;
+}
+
+QString CTab::fittingPrefix(const QLineEdit* field, const QString& typed) const
+{
     const auto limit = m_limits.find(field);
     if (limit == m_limits.end())
-        return false;
+        return typed;
     QString after = field->text();
     if (field->hasSelectedText())
         after.remove(field->selectionStart(), field->selectedText().size());
-    return static_cast<std::size_t>(after.toUtf8().size() + typed.toUtf8().size()) > limit->second;
+    const auto used = static_cast<std::size_t>(after.toUtf8().size());
+    std::size_t room = used >= limit->second ? 0 : limit->second - used;
+    QString prefix;
+    for (const char32_t character : typed.toUcs4()) {
+        const QString one = QString::fromUcs4(&character, 1);
+        const auto bytes = static_cast<std::size_t>(one.toUtf8().size());
+        if (bytes > room)
+            break;
+        prefix += one;
+        room -= bytes;
+    }
+    return prefix;
 }
 
 bool CTab::ReadText(QLineEdit* edit, std::string& out)
@@ -370,6 +387,22 @@ bool CTab::eventFilter(QObject* watched, QEvent* event)
                     ShowFieldHint(field, full);
                     return true;
                 }
+            }
+        }
+    }
+    if (event->type() == QEvent::InputMethod) {
+        // What an input method commits is held to the byte limit too: the field takes what fits, with the
+        // hint, instead of meeting the length message later.
+        auto* field = qobject_cast<QLineEdit*>(watched);
+        const auto* input = static_cast<const QInputMethodEvent*>(event);
+        if (field && !field->isReadOnly() && wouldPassByteLimit(field, input->commitString())) {
+            if (const QString full = FullFieldHint(field); !full.isEmpty()) {
+                QInputMethodEvent fitted(input->preeditString(), input->attributes());
+                fitted.setCommitString(fittingPrefix(field, input->commitString()), input->replacementStart(),
+                                       input->replacementLength());
+                QCoreApplication::sendEvent(field, &fitted);
+                ShowFieldHint(field, full);
+                return true;
             }
         }
     }

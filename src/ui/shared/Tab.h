@@ -153,6 +153,8 @@ private:
     // Whether typing text into field (over its selection) would take it beyond its byte limit: characters
     // of several bytes reach that limit before the character count does.
     bool wouldPassByteLimit(const QLineEdit* field, const QString& typed) const;
+    // The longest start of typed, in whole characters, that still fits into field's byte limit.
+    QString fittingPrefix(const QLineEdit* field, const QString& typed) const;
     // Keeps the whole text and the own tooltip of every label, check box and radio button.
     void rememberTexts();
     // A text wider than what the page shows of its control is cut with an ellipsis, and the whole text

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -186,6 +187,15 @@ TEST_F(PrinterInfoTest, RefusedCharactersGiveOneHintBesideTheNamePerBurst)
     EXPECT_EQ(first->printerName, QString(15, QChar(0x00FC)).toStdString());
     ASSERT_EQ(hints.size(), 4u);
     EXPECT_EQ(hints.back(), "The printer name cannot be longer.");
+
+    // An input method's commit takes what fits, in whole characters.
+    QTest::qWait(ui::CTab::kHintBurstMilliseconds + 100);
+    name()->setText(QString(14, QLatin1Char('N')));
+    QInputMethodEvent commit;
+    commit.setCommitString(QString(10, QChar(0x30D7)));
+    QCoreApplication::sendEvent(name(), &commit);
+    EXPECT_EQ(name()->text(), QString(14, QLatin1Char('N')) + QString(5, QChar(0x30D7)));
+    ASSERT_EQ(hints.size(), 5u);
     EXPECT_TRUE(messages.shown.empty());
 }
 
