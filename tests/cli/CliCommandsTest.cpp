@@ -21,8 +21,6 @@
 #include <fstream>
 #include <iterator>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 using namespace pellora;
 
@@ -92,29 +90,11 @@ protected:
         const std::string programPath = program.file("pellora-cli").string();
         std::vector<std::string> argv{programPath};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argp;
-        for (std::string& argument : argv)
-            argp.push_back(argument.data());
-        argp.push_back(nullptr);
-
-        std::vector<std::string> environment{"TMPDIR=" + tmp().string(), "LANG=C"};
-        environment.insert(environment.end(), variables.begin(), variables.end());
-        const auto replaced = [&variables](std::string_view entry) {
-            for (const std::string& variable : variables) {
-                if (entry.starts_with(variable.substr(0, variable.find('=') + 1)))
-                    return true;
-            }
-            return false;
-        };
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string_view text(*entry);
-            if (!text.starts_with("TMPDIR=") && !text.starts_with("LANG=") && !text.starts_with("LC_") && !replaced(text))
-                environment.emplace_back(text);
-        }
-        std::vector<char*> envp;
-        for (std::string& entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
+        const std::vector<char*> argp = test::NullTerminated(argv);
+        std::vector<std::string> settings{"TMPDIR=" + tmp().string(), "LANG=C"};
+        settings.insert(settings.end(), variables.begin(), variables.end());
+        std::vector<std::string> environment = test::ChildEnvironment(settings, {"LC_"});
+        const std::vector<char*> envp = test::NullTerminated(environment);
 
         RunResult result;
         pid_t pid = 0;

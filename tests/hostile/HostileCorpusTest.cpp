@@ -4,6 +4,7 @@
 // outside its target, leave nothing in the temporary folder, and stay within a time and a memory bound.
 
 #include "core/util/Support.h"
+#include "support/ChildProcess.h"
 #include "support/FileTreeSupport.h"
 #include "support/IsolatedTempEnvironment.h"
 
@@ -26,8 +27,6 @@
 #include <set>
 #include <sstream>
 #include <thread>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -187,22 +186,10 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         std::vector<std::string> argv = arguments;
-        std::vector<char*> argp;
-        for (std::string& argument : argv)
-            argp.push_back(argument.data());
-        argp.push_back(nullptr);
-        std::vector<std::string> environment{"TMPDIR=" + tmp().string(), "LANG=C",
-                                             "XDG_CONFIG_HOME=" + (m_sandbox.path() / "config").string()};
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string_view text(*entry);
-            if (!text.starts_with("TMPDIR=") && !text.starts_with("LANG=") && !text.starts_with("LC_") &&
-                !text.starts_with("XDG_CONFIG_HOME="))
-                environment.emplace_back(text);
-        }
-        std::vector<char*> envp;
-        for (std::string& entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
+        const std::vector<char*> argp = test::NullTerminated(argv);
+        std::vector<std::string> environment = test::ChildEnvironment(
+            {"TMPDIR=" + tmp().string(), "LANG=C", "XDG_CONFIG_HOME=" + (m_sandbox.path() / "config").string()}, {"LC_"});
+        const std::vector<char*> envp = test::NullTerminated(environment);
 
         Outcome outcome;
         pid_t pid = 0;

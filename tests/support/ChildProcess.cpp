@@ -3,6 +3,7 @@
 #include "core/platform/FileDescriptor.h"
 
 #include <csignal>
+#include <string_view>
 #include <thread>
 
 #include <fcntl.h>
@@ -15,6 +16,37 @@ extern char** environ;
 
 namespace pellora::test {
 
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& settings, const std::vector<std::string>& dropped)
+{
+    std::vector<std::string> environment = settings;
+    const auto left = [&](std::string_view entry) {
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        for (const std::string& setting : settings) {
+            if (std::string_view(setting).substr(0, setting.find('=') + 1) == name)
+                return true;
+        }
+        for (const std::string& prefix : dropped) {
+            if (name.starts_with(prefix))
+                return true;
+        }
+        return false;
+    };
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (!left(*entry))
+            environment.emplace_back(*entry);
+    }
+    return environment;
+}
+
+std::vector<char*> NullTerminated(std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (std::string& text : strings)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 namespace {
 
 using platform::FileDescriptor;
@@ -26,10 +58,7 @@ pid_t Spawn(const std::vector<std::string>& arguments, const std::vector<std::st
     if (arguments.empty())
         return -1;
     std::vector<std::string> strings = arguments;
-    std::vector<char*> argv;
-    for (std::string& argument : strings)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = NullTerminated(strings);
     std::vector<std::string> variables = environment;
     std::vector<char*> envp;
     for (char** entry = environ; *entry != nullptr; ++entry)

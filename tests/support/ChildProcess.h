@@ -38,6 +38,13 @@ struct ProgramOutput {
     std::string output;
 };
 
+// The test's environment for a child program: settings (NAME=value) first, then each inherited variable
+// that settings do not name and whose name does not start with one of dropped.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& settings,
+                                          const std::vector<std::string>& dropped = {});
+// strings as the null-terminated array that exec and spawn take; it points into strings.
+std::vector<char*> NullTerminated(std::vector<std::string>& strings);
+
 // Runs a program to its end and collects its standard output; stops it when it runs longer than timeout.
 ProgramOutput RunForOutput(const std::vector<std::string>& arguments, std::chrono::milliseconds timeout);
 
