@@ -73,6 +73,9 @@ WinePrefix::WinePrefix()
     const std::vector<std::string> environment = wineEnvironment(m_path / "prefix", {});
     spawnAndWait({"wine", "wineboot", "--init"}, environment, m_path, "/dev/null");
     spawnAndWait({"wineserver", "-w"}, environment, m_path, "/dev/null");
+    // One server for the prefix's whole life: programs that follow each other never meet a server that is
+    // still writing the registry of the one before.
+    spawnAndWait({"wineserver", "-p"}, environment, m_path, "/dev/null");
 }
 
 WinePrefix::~WinePrefix()

@@ -15,8 +15,8 @@ public:
         std::string output; // standard output
     };
 
-    // Makes the folder and the prefix in it, and waits until Wine has finished setting it up, so that no
-    // test's first program races the prefix's creation.
+    // Makes the folder and the prefix in it, waits until Wine has finished setting it up, so that no
+    // test's first program races the prefix's creation, and keeps one Wine server running until the end.
     WinePrefix();
     // Stops the prefix's wineserver and removes the folder.
     ~WinePrefix();
